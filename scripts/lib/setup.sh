@@ -1,0 +1,31 @@
+# Shared set-up of scripts/play and scripts/test: install the Debian packages
+# that are missing, configure build/ once and build what changed.
+# Sourced, not run; expects to be in the repository root.
+
+brask_packages=(cmake g++ make libgtest-dev libbenchmark-dev libsdl2-dev libboost-graph-dev)
+
+brask_install_missing() {
+    local missing=()
+    local p
+    for p in "${brask_packages[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$p")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+}
+
+# brask_build DIR [cmake options...]: configure DIR if needed, then build.
+brask_build() {
+    local dir=$1
+    shift
+    if [ ! -f "$dir/CMakeCache.txt" ]; then
+        cmake -S . -B "$dir" "$@" >/dev/null
+    fi
+    cmake --build "$dir" -j"$(nproc)"
+}

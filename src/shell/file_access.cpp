@@ -1,0 +1,179 @@
+#include "shell/file_access.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Fault injection for tests: writes left before one fails (0 = never), and
+// whether renames fail.
+static int writes_until_failure = 0;
+static bool renames_fail = false;
+
+bool native_path(const char* name, char* out, int capacity)
+{
+    int n = 0;
+    for (; name[n] != 0; ++n) {
+        if (n + 1 >= capacity)
+            return false;
+        out[n] = name[n] == '\\' ? '/' : name[n];
+    }
+    out[n] = 0;
+    return true;
+}
+
+file_id open_read(const char* name)
+{
+    errno = 0;
+    char path[max_path_length];
+    if (!native_path(name, path, sizeof path))
+        return invalid_file;
+    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return invalid_file;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return invalid_file;
+    }
+    return fd;
+}
+
+file_id open_write(const char* name)
+{
+    char path[max_path_length];
+    if (!native_path(name, path, sizeof path))
+        return invalid_file;
+    int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    return fd < 0 ? invalid_file : fd;
+}
+
+int read_bytes(file_id file, void* buffer, int n)
+{
+    auto* bytes = static_cast<char*>(buffer);
+    int done = 0;
+    while (done < n) {
+        ssize_t got = ::read(file, bytes + done, n - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += static_cast<int>(got);
+    }
+    return done;
+}
+
+int write_bytes(file_id file, const void* buffer, int n)
+{
+    if (writes_until_failure > 0 && --writes_until_failure == 0) {
+        // The injected fault: half the bytes reach the file, then the disk is full.
+        ssize_t half = ::write(file, buffer, n / 2);
+        return half > 0 ? static_cast<int>(half) : 0;
+    }
+    auto* bytes = static_cast<const char*>(buffer);
+    int done = 0;
+    while (done < n) {
+        ssize_t put = ::write(file, bytes + done, n - done);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            break;
+        done += static_cast<int>(put);
+    }
+    return done;
+}
+
+void close_file(file_id file)
+{
+    if (file != invalid_file)
+        ::close(file);
+}
+
+int64_t file_size(file_id file)
+{
+    struct stat info;
+    if (fstat(file, &info) != 0)
+        return -1;
+    return info.st_size;
+}
+
+int64_t read_whole_file(const char* name, void* buffer, int64_t max_bytes)
+{
+    file_id file = open_read(name);
+    if (file == invalid_file)
+        return -1;
+    int64_t size = file_size(file);
+    if (size < 0 || size > max_bytes) {
+        close_file(file);
+        return -1;
+    }
+    int64_t got = read_bytes(file, buffer, static_cast<int>(size));
+    close_file(file);
+    return got == size ? size : -1;
+}
+
+bool begin_save(save_file& file, const char* name)
+{
+    file.handle = invalid_file;
+    file.failed = false;
+    if (!native_path(name, file.path, sizeof file.path))
+        return false;
+    int n = std::snprintf(file.temp_path, sizeof file.temp_path, "%s.saving", file.path);
+    if (n < 0 || n >= static_cast<int>(sizeof file.temp_path))
+        return false;
+    file.handle = open_write(file.temp_path);
+    return file.handle != invalid_file;
+}
+
+void save_bytes(save_file& file, const void* data, int n)
+{
+    if (file.failed)
+        return;
+    if (write_bytes(file.handle, data, n) != n)
+        file.failed = true;
+}
+
+void save_u8(save_file& file, int32_t value)
+{
+    uint8_t byte = static_cast<uint8_t>(value);
+    save_bytes(file, &byte, 1);
+}
+
+void save_u16(save_file& file, int32_t value)
+{
+    uint8_t bytes[2] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)};
+    save_bytes(file, bytes, 2);
+}
+
+void save_i32(save_file& file, int32_t value)
+{
+    uint32_t v = static_cast<uint32_t>(value);
+    uint8_t bytes[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
+                        static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)};
+    save_bytes(file, bytes, 4);
+}
+
+bool end_save(save_file& file)
+{
+    if (file.handle == invalid_file)
+        return false;
+    bool ok = !file.failed && ::fsync(file.handle) == 0;
+    ok = ::close(file.handle) == 0 && ok;
+    file.handle = invalid_file;
+    if (ok && !renames_fail && ::rename(file.temp_path, file.path) == 0)
+        return true;
+    ::unlink(file.temp_path);
+    return false;
+}
+
+void inject_write_failure(int nth_write)
+{
+    writes_until_failure = nth_write > 0 ? nth_write : 0;
+}
+
+void inject_rename_failure(bool fail_renames)
+{
+    renames_fail = fail_renames;
+}
