@@ -1,0 +1,108 @@
+// The platform: the few services the program takes from the machine (a
+// window and its events, held keys, milliseconds, a message box, the copy of
+// a frame to the screen, an audio device and a joystick). Two backends
+// provide these functions, chosen when a program is linked: platform_sdl for
+// the real programs, platform_headless for tests and tools. No type of the
+// backends appears here.
+#pragma once
+
+#include <cstdint>
+
+// Window messages, as the window procedure receives them. Our own constants.
+enum window_message : uint32_t {
+    WM_DESTROY = 0x0002,
+    WM_CLOSE = 0x0010,
+    WM_QUIT = 0x0012,
+    WM_CHAR = 0x0102,
+    WM_MOUSEMOVE = 0x0200,
+    WM_LBUTTONDOWN = 0x0201,
+    WM_LBUTTONUP = 0x0202,
+    WM_LBUTTONDBLCLK = 0x0203,
+    WM_RBUTTONDOWN = 0x0204,
+    WM_RBUTTONUP = 0x0205,
+    WM_RBUTTONDBLCLK = 0x0206,
+};
+
+// One message: for WM_MOUSEMOVE, position = x | (y << 16) in screen pixels of
+// the configured screen size; for WM_CHAR, character = the code page 1251
+// byte (8 Backspace, 13 Enter).
+struct platform_message {
+    uint32_t message;
+    uint32_t position;
+    uint32_t character;
+};
+
+// The keys whose held state the loops read.
+enum held_key : int {
+    key_escape,
+    key_enter,
+    key_delete,
+    key_left,
+    key_right,
+    key_up,
+    key_down,
+    held_key_count,
+};
+
+// --- Window and events -------------------------------------------------
+
+// Creates the one window (width x height as created; the frame size is
+// given to platform_start_video). False when no window can be made.
+bool platform_create_window(const char* title, int width, int height);
+void platform_show_window(bool visible);
+// Destroys the window; the backend then queues nothing more.
+void platform_destroy_window();
+bool platform_window_exists();
+
+// Takes the next queued message in arrival order; false when the queue is
+// empty. Called by drain_messages only.
+bool platform_next_message(platform_message& out);
+// Queues a message for the window (PostMessage).
+void platform_post_message(uint32_t message);
+
+bool platform_key_held(held_key key);
+
+// Milliseconds since an arbitrary start (wraps at 2^32). Headless: a virtual
+// clock that advances 1 ms at every read.
+uint32_t platform_milliseconds();
+void platform_sleep(uint32_t milliseconds);
+
+// A modal box with one button; caption and text are code page 1251.
+void platform_message_box(const char* caption, const char* text);
+
+// --- The frame -----------------------------------------------------------
+
+// Prepares the screen for frames of width x height pixels at 16 bits per
+// pixel (5:6:5). False when that is impossible.
+bool platform_start_video(int width, int height);
+void platform_stop_video();
+// Shows one frame: rows of 5:6:5 pixels, pitch_bytes apart. The SDL backend
+// paces presents to at most 100 a second; the headless one counts them.
+void platform_present(const uint16_t* pixels, int width, int height, int pitch_bytes);
+
+// --- Audio -----------------------------------------------------------------
+
+// Mixed output: 44,100 frames a second, stereo, signed 16-bit, interleaved.
+constexpr int audio_rate = 44100;
+// Fills frames stereo frames into out. Runs on the audio thread.
+using audio_pull = void (*)(int16_t* out, int frames, void* user);
+
+// Opens the default output device pulling from pull; false when there is no
+// usable device (the caller then runs silent). Headless: always false.
+bool platform_open_audio(audio_pull pull, void* user);
+void platform_close_audio();
+// Keeps the audio thread out while the main loop changes what it mixes.
+void platform_lock_audio();
+void platform_unlock_audio();
+
+// --- Joystick -------------------------------------------------------------
+
+constexpr int joystick_axes = 2;
+constexpr int joystick_buttons = 32;
+
+// Opens the first joystick; false when there is none.
+bool platform_open_joystick();
+void platform_close_joystick();
+// Raw state of the open joystick: axes -32768..32767 (0 x, 1 y), buttons
+// 0/1. False when the device is gone.
+bool platform_read_joystick(int32_t axes[joystick_axes], uint8_t buttons[joystick_buttons]);
