@@ -33,6 +33,11 @@ using column_bits = unsigned __int128;
 
 static constexpr column_bits one = 1;
 
+// The cell sets keep two empty columns on either side of the map, so the
+// waves can read a column's neighbours without testing the map's edges.
+static constexpr int pad = 2;
+static constexpr int padded_columns = max_map_size + 2 * pad;
+
 // The eight neighbours in visiting order, as steps.
 static const int neighbour_step[8][2] = {
     {0, -1}, {1, 0}, {0, 1}, {-1, 0}, {-1, -1}, {1, -1}, {1, 1}, {-1, 1},
@@ -44,20 +49,92 @@ static int width, height;
 static int origin_x, origin_y;
 
 // Cells not yet reached that a wave may enter (free in base_grid, not a goal,
-// not the start), by column; valid for columns ready_lo..ready_hi only.
-static column_bits open_cells[max_map_size];
+// not the start), column x at open_cells[x + pad]; valid for columns
+// ready_lo..ready_hi only.
+alignas(16) static column_bits open_cells[padded_columns];
 static int ready_lo, ready_hi;
 
-// The goal marks by column; every column outside goal_lo..goal_hi is 0
-// between searches.
-static column_bits goal_cells[max_map_size];
+// The goal marks, column x at goal_cells[x + pad]; every column outside
+// goal_lo..goal_hi is 0 between searches.
+alignas(16) static column_bits goal_cells[padded_columns];
 static int goal_lo, goal_hi;
 
 // The waves: wave_cells[k] holds the cells of wave k (wave 0 the start),
-// valid for columns wave_lo[k]..wave_hi[k] only (empty when lo > hi).
-static column_bits wave_cells[max_route_steps + 1][max_map_size];
+// column x at [x + pad]. Columns wave_lo[k]..wave_hi[k] hold the wave (empty
+// when lo > hi); the two columns beyond either end are 0; the rest is stale.
+alignas(16) static column_bits wave_cells[max_route_steps + 1][padded_columns];
 static int wave_lo[max_route_steps + 1];
 static int wave_hi[max_route_steps + 1];
+
+// Word operations on one column. With SSE2 a column is one vector register;
+// otherwise a pair of 64-bit registers.
+#if defined(__SSE2__)
+using column_word = __m128i;
+
+static column_word load(const column_bits& c)
+{
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(&c));
+}
+static void store(column_bits& c, column_word w)
+{
+    _mm_store_si128(reinterpret_cast<__m128i*>(&c), w);
+}
+static column_word either(column_word a, column_word b)
+{
+    return _mm_or_si128(a, b);
+}
+static column_word both(column_word a, column_word b)
+{
+    return _mm_and_si128(a, b);
+}
+// a without the cells of b.
+static column_word without(column_word a, column_word b)
+{
+    return _mm_andnot_si128(b, a);
+}
+static bool is_empty(column_word w)
+{
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(w, _mm_setzero_si128())) == 0xffff;
+}
+// The column with every cell spread to the rows above and below it.
+static column_word spread_rows(column_word w)
+{
+    const __m128i down = _mm_or_si128(_mm_slli_epi64(w, 1), _mm_slli_si128(_mm_srli_epi64(w, 63), 8));
+    const __m128i up = _mm_or_si128(_mm_srli_epi64(w, 1), _mm_srli_si128(_mm_slli_epi64(w, 63), 8));
+    return _mm_or_si128(w, _mm_or_si128(down, up));
+}
+#else
+using column_word = column_bits;
+
+static column_word load(const column_bits& c)
+{
+    return c;
+}
+static void store(column_bits& c, column_word w)
+{
+    c = w;
+}
+static column_word either(column_word a, column_word b)
+{
+    return a | b;
+}
+static column_word both(column_word a, column_word b)
+{
+    return a & b;
+}
+static column_word without(column_word a, column_word b)
+{
+    return a & ~b;
+}
+static bool is_empty(column_word w)
+{
+    return w == 0;
+}
+static column_word spread_rows(column_word w)
+{
+    return w | (w << 1) | (w >> 1);
+}
+#endif
 
 // Rows 0..height-1 of a column.
 static column_bits row_mask()
@@ -97,10 +174,10 @@ static column_bits free_column(int x)
 // Readies column x of open_cells for the current search.
 static void open_column(int x)
 {
-    column_bits column = free_column(x) & ~goal_cells[x];
+    column_bits column = free_column(x) & ~goal_cells[x + pad];
     if (x == origin_x)
         column &= ~(one << origin_y);
-    open_cells[x] = column;
+    open_cells[x + pad] = column;
 }
 
 // Makes open_cells valid over columns lo..hi, reading base_grid only for the
@@ -116,7 +193,7 @@ static void ready_columns(int lo, int hi)
 // Adds a goal mark at (x, y).
 static void mark_goal(int x, int y)
 {
-    goal_cells[x] |= one << y;
+    goal_cells[x + pad] |= one << y;
     if (x < goal_lo)
         goal_lo = x;
     if (x > goal_hi)
@@ -130,7 +207,7 @@ static void mark_goal(int x, int y)
 static void mark_goals(int goal_x, int goal_y, int range)
 {
     for (int x = goal_lo; x <= goal_hi; ++x)
-        goal_cells[x] = 0;
+        goal_cells[x + pad] = 0;
     goal_lo = max_map_size;
     goal_hi = -1;
     if (range == 0) {
@@ -163,16 +240,18 @@ static void mark_goals(int goal_x, int goal_y, int range)
     }
 }
 
-// A column of a cell set spread to its own and both vertical neighbours' rows.
-static column_bits spread_rows(column_bits column)
+// Shrinks lo..hi past the empty columns at either end of a cell set, then
+// clears the two columns beyond each end of what is left.
+static void trim(column_bits* set, int& lo, int& hi)
 {
-    return column | (column << 1) | (column >> 1);
-}
-
-// Column x of a cell set valid over lo..hi, spread over rows; 0 elsewhere.
-static column_bits spread_at(const column_bits* set, int lo, int hi, int x)
-{
-    return x < lo || x > hi ? 0 : spread_rows(set[x]);
+    while (lo <= hi && set[lo + pad] == 0)
+        ++lo;
+    while (hi >= lo && set[hi + pad] == 0)
+        --hi;
+    if (lo > hi)
+        return;
+    set[lo - 2 + pad] = set[lo - 1 + pad] = 0;
+    set[hi + 1 + pad] = set[hi + 2 + pad] = 0;
 }
 
 // Wave `wave`: every open cell next to a cell of the previous wave joins it.
@@ -180,36 +259,39 @@ static column_bits spread_at(const column_bits* set, int lo, int hi, int x)
 // with this wave).
 static bool expand_wave(int wave)
 {
-    const column_bits* from = wave_cells[wave - 1];
-    column_bits* to = wave_cells[wave];
+    const column_bits* from = wave_cells[wave - 1] + pad;
+    column_bits* to = wave_cells[wave] + pad;
     const int lo = wave_lo[wave - 1];
     const int hi = wave_hi[wave - 1];
     const int a = lo > 0 ? lo - 1 : 0;
     const int b = hi < width - 1 ? hi + 1 : width - 1;
-    ready_columns(a, b);
 
-    column_bits left = 0;
-    column_bits middle = a == lo ? spread_rows(from[a]) : 0;
-    column_bits touched = 0;
-    int new_lo = b + 1;
-    int new_hi = a - 1;
+    // The goals lie in a few columns: look there first.
+    const int goal_a = goal_lo > a ? goal_lo : a;
+    const int goal_b = goal_hi < b ? goal_hi : b;
+    for (int x = goal_a; x <= goal_b; ++x) {
+        const column_word near =
+            spread_rows(either(either(load(from[x - 1]), load(from[x])), load(from[x + 1])));
+        if (!is_empty(both(near, load(goal_cells[x + pad]))))
+            return true;
+    }
+
+    ready_columns(a, b);
+    column_bits* open = open_cells + pad;
+    column_word left = load(from[a - 1]);
+    column_word middle = load(from[a]);
     for (int x = a; x <= b; ++x) {
-        const column_bits right = x + 1 <= hi ? spread_rows(from[x + 1]) : 0;
-        const column_bits reach = left | middle | right;
-        touched |= reach & goal_cells[x];
-        const column_bits entered = reach & open_cells[x];
-        open_cells[x] &= ~reach;
-        to[x] = entered;
-        if (entered != 0) {
-            if (new_lo > x)
-                new_lo = x;
-            new_hi = x;
-        }
+        const column_word right = load(from[x + 1]);
+        const column_word reach = spread_rows(either(either(left, middle), right));
+        const column_word cells = load(open[x]);
+        store(to[x], both(reach, cells));
+        store(open[x], without(cells, reach));
         left = middle;
         middle = right;
     }
-    if (touched != 0)
-        return true;
+    int new_lo = a;
+    int new_hi = b;
+    trim(wave_cells[wave], new_lo, new_hi);
     wave_lo[wave] = new_lo;
     wave_hi[wave] = new_hi;
     return false;
@@ -221,38 +303,34 @@ static bool expand_wave(int wave)
 // (which the waves rule out).
 static bool trace_route(int steps, int32_t& goal_x, int32_t& goal_y, path_cell* path)
 {
-    const column_bits* ahead = goal_cells;
+    const column_bits* ahead = goal_cells + pad;
     int ahead_lo = goal_lo;
     int ahead_hi = goal_hi;
     for (int k = steps - 1; k >= 1; --k) {
-        column_bits* cells = wave_cells[k];
-        const int a = wave_lo[k] > ahead_lo - 1 ? wave_lo[k] : ahead_lo - 1;
-        const int b = wave_hi[k] < ahead_hi + 1 ? wave_hi[k] : ahead_hi + 1;
-        int new_lo = b + 1;
-        int new_hi = a - 1;
+        column_bits* cells = wave_cells[k] + pad;
+        int a = wave_lo[k] > ahead_lo - 1 ? wave_lo[k] : ahead_lo - 1;
+        int b = wave_hi[k] < ahead_hi + 1 ? wave_hi[k] : ahead_hi + 1;
         for (int x = a; x <= b; ++x) {
-            const column_bits near = spread_at(ahead, ahead_lo, ahead_hi, x - 1) |
-                                     spread_at(ahead, ahead_lo, ahead_hi, x) |
-                                     spread_at(ahead, ahead_lo, ahead_hi, x + 1);
-            cells[x] &= near;
-            if (cells[x] != 0) {
-                if (new_lo > x)
-                    new_lo = x;
-                new_hi = x;
-            }
+            const column_word near = spread_rows(
+                either(either(load(ahead[x - 1]), load(ahead[x])), load(ahead[x + 1])));
+            store(cells[x], both(load(cells[x]), near));
         }
-        wave_lo[k] = new_lo;
-        wave_hi[k] = new_hi;
+        // Outside a..b the wave may still hold cells that lead nowhere.
+        wave_cells[k][a - 1 + pad] = wave_cells[k][a - 2 + pad] = 0;
+        wave_cells[k][b + 1 + pad] = wave_cells[k][b + 2 + pad] = 0;
+        trim(wave_cells[k], a, b);
+        wave_lo[k] = a;
+        wave_hi[k] = b;
         ahead = cells;
-        ahead_lo = new_lo;
-        ahead_hi = new_hi;
+        ahead_lo = a;
+        ahead_hi = b;
     }
 
     path_cell route[max_route_steps];
     int x = origin_x;
     int y = origin_y;
     for (int step = 1; step <= steps; ++step) {
-        const column_bits* next = step < steps ? wave_cells[step] : goal_cells;
+        const column_bits* next = (step < steps ? wave_cells[step] : goal_cells) + pad;
         const int lo = step < steps ? wave_lo[step] : goal_lo;
         const int hi = step < steps ? wave_hi[step] : goal_hi;
         bool moved = false;
@@ -294,16 +372,18 @@ int find_path(int range, int32_t& goal_x, int32_t& goal_y, int start_x, int star
 
     mark_goals(goal_x, goal_y, range);
     // The start is never a goal; with no goal left no wave can succeed.
-    goal_cells[start_x] &= ~(one << start_y);
+    goal_cells[start_x + pad] &= ~(one << start_y);
     bool any_goal = false;
     for (int x = goal_lo; x <= goal_hi; ++x)
-        any_goal = any_goal || goal_cells[x] != 0;
+        any_goal = any_goal || goal_cells[x + pad] != 0;
     if (!any_goal)
         return -1;
 
     ready_lo = start_x + 1;
     ready_hi = start_x;
-    wave_cells[0][start_x] = one << start_y;
+    for (int x = start_x - 2; x <= start_x + 2; ++x)
+        wave_cells[0][x + pad] = 0;
+    wave_cells[0][start_x + pad] = one << start_y;
     wave_lo[0] = start_x;
     wave_hi[0] = start_x;
     for (int wave = 1; wave <= max_route_steps; ++wave) {
