@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-// The swing ends, sword1..sword3; 3 of them.
+// The sword strokes, one played at the end of each swing heard.
 constexpr int sword_effect_count = 3;
 
 // Effect slots of the sword strokes and the two death cries; -1 until the
