@@ -23,7 +23,7 @@ static constexpr int max_effect_slots = 100;
 static constexpr int view_columns = 25;
 static constexpr int view_rows = 18;
 
-// A dying unit's animation steps come every 12 + 1 frames.
+// The step delay of a dying unit: a slot of its dying roll every 14 frames.
 static constexpr int32_t dying_step_delay = 12;
 
 // Half a cell: a swing misses a target that has moved this far or more.
