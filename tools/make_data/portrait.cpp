@@ -1,0 +1,2 @@
+#include "make_data.h"
+bool make_portrait() { return true; }
