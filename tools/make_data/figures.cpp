@@ -33,11 +33,13 @@ void begin_figure(figure_canvas& c, int width, int height, float ground_x, float
     c.shade.assign(n, 0);
     c.normal.assign(n, vec3{0, 0, 1});
     c.clipped = 0;
+    c.scale = 1;
 }
 
 // World to view space: x right, y down the screen, z towards the viewer.
 static vec3 to_view(const figure_canvas& c, vec3 p)
 {
+    p = p * c.scale;
     return {c.ground_x + p.x, c.ground_y - (p.y * c.pitch_sin + p.z * c.pitch_cos),
             p.z * c.pitch_sin - p.y * c.pitch_cos};
 }
@@ -81,7 +83,7 @@ static void splat(figure_canvas& c, vec3 v, float r, int material, const vec3* f
 
 void add_sphere(figure_canvas& c, vec3 centre, float radius, int material)
 {
-    splat(c, to_view(c, centre), radius, material, nullptr);
+    splat(c, to_view(c, centre), radius * c.scale, material, nullptr);
 }
 
 void add_capsule(figure_canvas& c, vec3 a, vec3 b, float ra, float rb, int material)
@@ -91,7 +93,7 @@ void add_capsule(figure_canvas& c, vec3 a, vec3 b, float ra, float rb, int mater
     int steps = 1 + static_cast<int>(length / 0.4f);
     for (int i = 0; i <= steps; ++i) {
         float t = static_cast<float>(i) / steps;
-        splat(c, va + (vb - va) * t, lerp(ra, rb, t), material, nullptr);
+        splat(c, va + (vb - va) * t, lerp(ra, rb, t) * c.scale, material, nullptr);
     }
 }
 
@@ -104,10 +106,11 @@ void add_disk(figure_canvas& c, vec3 centre, vec3 normal, float radius, float th
     vec3 w = cross(n, u);
     vec3 face = normalise(direction_to_view(c, n));
     if (face.z < 0) face = face * -1;
-    float r = 0.5f + thickness / 2;
+    float r = (0.5f + thickness / 2) * c.scale;
     for (float a = -radius; a <= radius; a += 0.5f)
         for (float b = -radius; b <= radius; b += 0.5f) {
-            if (a * a + b * b > (radius - r) * (radius - r) + 0.01f) continue;
+            float inner = radius - r / c.scale;
+            if (a * a + b * b > inner * inner + 0.01f) continue;
             splat(c, to_view(c, centre + u * a + w * b), r, material, &face);
         }
 }

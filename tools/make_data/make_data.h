@@ -143,6 +143,7 @@ struct figure_canvas {
     std::vector<vec3> normal;            // view space, x right, y down, z out
     float shine[max_materials] = {};     // specular strength per material
     float glow[max_materials] = {};      // added to the shade (colours that must read)
+    float scale = 1;                     // world pixels to screen pixels
     int clipped = 0;                     // pixels that fell outside
 };
 // Empties the canvas; pitch_degrees is the view's elevation above the horizon.
