@@ -296,6 +296,13 @@ static void draw_tile(image24& sheet, int kind, int column, int row)
         decorate(sheet, x0, kind, column);
         return;
     }
+    // Shallow water's own transitions (water over sand) are the sand
+    // sheet's shores seen the other way round, so a shore edge looks the
+    // same whichever of the two sheets draws it.
+    if (kind == 1) {
+        kind = 2;
+        corners = 15 - corners;
+    }
     int under = beneath_kind[kind];
     float tl = corners & 1 ? 1 : 0, tr = corners & 2 ? 1 : 0;
     float bl = corners & 4 ? 1 : 0, br = corners & 8 ? 1 : 0;
@@ -308,7 +315,8 @@ static void draw_tile(image24& sheet, int kind, int column, int row)
             // The two diagonal pairs: row 3 leans towards joining the corners,
             // row 4 towards keeping them apart.
             if (row >= 3 && (corners == 9 || corners == 6)) {
-                float bump = std::sin(3.14159265f * (x + 0.5f) / tile) *
+                // Nothing at the edge pixels themselves, so edges stay shared.
+                float bump = inner_weight(x, y) * std::sin(3.14159265f * (x + 0.5f) / tile) *
                              std::sin(3.14159265f * (y + 0.5f) / tile);
                 f += (row == 3 ? 0.12f : -0.12f) * bump;
             }
@@ -319,12 +327,10 @@ static void draw_tile(image24& sheet, int kind, int column, int row)
             if (kind == 0) {
                 // Deep water darkens gradually into the shallows.
                 c = mix(below, own, smoothstep(0.3f, 0.7f, g));
-            } else if (kind == 2 || kind == 1) {
+            } else if (kind == 2) {
                 // A shore: wet sand beside the water, a broken line of foam.
-                bool sand_is_own = kind == 2;
-                float sandness = sand_is_own ? g : 1 - g;
-                colour sand = sand_is_own ? own : below;
-                colour water = sand_is_own ? below : own;
+                float sandness = g;
+                colour sand = own, water = below;
                 if (sandness >= 0.5f) {
                     float wet = 1 - smoothstep(0.5f, 0.62f, sandness);
                     c = mix(sand, mix(scale(sand, 0.72f), {90, 110, 110}, 0.25f), wet * 0.8f);
