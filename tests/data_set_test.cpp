@@ -16,8 +16,8 @@
 
 namespace {
 
-// The tests run in build/tests; the data set lies beside it.
-const std::string data_dir = "../data/";
+// The generated data set, build/data/ (the build passes its path).
+const std::string data_dir = BRASK_DATA_DIR;
 
 std::vector<uint8_t> read_data(const std::string& name)
 {
