@@ -76,7 +76,12 @@ void headless_set_pass_hook(headless_pass_hook hook, void* user);
 void headless_keep_frames(bool keep);
 // The last kept frame: nullptr before any; width and height filled.
 const uint16_t* headless_frame(int& width, int& height);
-// Dumps written and dumps that failed so far.
+// Relative dump paths are taken from this folder (the headless runner's
+// starting folder, since the program itself runs from its data folder).
+// Empty: the working directory. False when the folder name is too long.
+bool headless_set_dump_folder(const char* folder);
+// Dumps asked for, written and failed so far (the rest are not reached).
+int headless_dumps_asked();
 int headless_dumps_written();
 int headless_dumps_failed();
 

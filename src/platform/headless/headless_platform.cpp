@@ -29,6 +29,7 @@ static dump_request dumps[headless_max_dumps];
 static int dump_count = 0;
 static int dumps_written = 0;
 static int dumps_failed = 0;
+static char dump_folder[headless_path_size];
 
 // The message queue, a ring in arrival order.
 static platform_message queue[queue_size];
@@ -80,6 +81,7 @@ void headless_reset()
     dump_count = 0;
     dumps_written = 0;
     dumps_failed = 0;
+    dump_folder[0] = 0;
     queue_head = 0;
     queue_length = 0;
     window_exists = false;
@@ -399,12 +401,17 @@ void platform_present(const uint16_t* pixels, int width, int height, int pitch_b
     }
     for (int i = 0; i < dump_count; ++i) {
         if (dumps[i].pass != pass_number) continue;
-        if (usable && write_png_565(dumps[i].path, pixels, width, height, pitch_bytes)) {
+        static char path[2 * headless_path_size + 1];
+        if (dumps[i].path[0] != '/' && dump_folder[0] != 0)
+            std::snprintf(path, sizeof path, "%s/%s", dump_folder, dumps[i].path);
+        else
+            std::snprintf(path, sizeof path, "%s", dumps[i].path);
+        if (usable && write_png_565(path, pixels, width, height, pitch_bytes)) {
             ++dumps_written;
         } else {
             ++dumps_failed;
             std::fprintf(stderr, "headless: could not write the frame of pass %d to %s\n",
-                         static_cast<int>(pass_number), dumps[i].path);
+                         static_cast<int>(pass_number), path);
         }
     }
     int32_t ended = pass_number++;
@@ -432,6 +439,19 @@ const uint16_t* headless_frame(int& width, int& height)
     width = frame_kept ? frame_width : 0;
     height = frame_kept ? frame_height : 0;
     return frame_kept ? frame : nullptr;
+}
+
+bool headless_set_dump_folder(const char* folder)
+{
+    size_t length = std::strlen(folder);
+    if (length >= headless_path_size) return false;
+    std::memcpy(dump_folder, folder, length + 1);
+    return true;
+}
+
+int headless_dumps_asked()
+{
+    return dump_count;
 }
 
 int headless_dumps_written()
