@@ -1,5 +1,9 @@
 // The SDL backend's audio device, pulling mixed samples from the sound
 // layer, and the joystick's raw state.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -22,10 +26,45 @@ static void fill_audio(void* /*user*/, Uint8* stream, int len)
     else std::memset(stream, 0, static_cast<size_t>(len));
 }
 
+// Standard error while the audio device is probed: on a machine without a
+// sound card the system's sound library prints a screenful of complaints,
+// where the sound layer's one line says all there is to say.
+static int saved_stderr = -1;
+
+static void mute_stderr()
+{
+    std::fflush(stderr);
+    saved_stderr = dup(STDERR_FILENO);
+    int null = open("/dev/null", O_WRONLY);
+    if (saved_stderr >= 0 && null >= 0) dup2(null, STDERR_FILENO);
+    if (null >= 0) close(null);
+}
+
+static void restore_stderr()
+{
+    if (saved_stderr < 0) return;
+    std::fflush(stderr);
+    dup2(saved_stderr, STDERR_FILENO);
+    close(saved_stderr);
+    saved_stderr = -1;
+}
+
+// Starts SDL's audio part and opens the default device for want; 0 when
+// there is none.
+static SDL_AudioDeviceID open_device(const SDL_AudioSpec& want)
+{
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
+    SDL_AudioSpec have {};
+    // No changes allowed: SDL converts to the device's own format, so the
+    // mixer always makes 44,100 Hz stereo 16-bit.
+    SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (device == 0) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return device;
+}
+
 bool platform_open_audio(audio_pull pull, void* user)
 {
     if (audio_device != 0) platform_close_audio();
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     audio_source = pull;
     audio_source_user = user;
     SDL_AudioSpec want {};
@@ -34,13 +73,11 @@ bool platform_open_audio(audio_pull pull, void* user)
     want.channels = 2;
     want.samples = 1024;  // about 23 ms a buffer
     want.callback = fill_audio;
-    SDL_AudioSpec have {};
-    // No changes allowed: SDL converts to the device's own format, so the
-    // mixer always makes 44,100 Hz stereo 16-bit.
-    audio_device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    mute_stderr();
+    audio_device = open_device(want);
+    restore_stderr();
     if (audio_device == 0) {
         audio_source = nullptr;
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
     SDL_PauseAudioDevice(audio_device, 0);
