@@ -53,6 +53,9 @@ void platform_show_window(bool visible);
 // Destroys the window; the backend then queues nothing more.
 void platform_destroy_window();
 bool platform_window_exists();
+// Closes whatever the backend still holds (audio, joystick, video, window)
+// and the backend itself. Called once, as the process ends.
+void platform_shutdown();
 
 // Takes the next queued message in arrival order; false when the queue is
 // empty. Called by drain_messages only.

@@ -15,6 +15,12 @@ extern uint8_t quit_requested;
 // caption "Brask", and destroys the window. Harmless when called twice.
 void fatal_error(int32_t window, const char* where);
 
+// Destroys the window as the system does: WM_DESTROY reaches window_proc
+// (which releases the devices), then the platform window goes. Does nothing
+// for 0, another handle or a window already gone. fatal_error and window_proc
+// (WM_CLOSE) call it.
+void destroy_window(int32_t window);
+
 // Hands every queued platform message to window_proc, in arrival order.
 // Every main loop and modal dialog calls it once per pass.
 void drain_messages();

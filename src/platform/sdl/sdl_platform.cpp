@@ -1,0 +1,284 @@
+// The SDL backend's window, events, held keys, clock and message box. SDL's
+// events become the program's window messages here: mouse positions in frame
+// pixels, typed text in code page 1251, the window's closing as WM_DESTROY.
+#include <cstdio>
+
+#include "platform/code_page.h"
+#include "platform/letterbox.h"
+#include "platform/platform.h"
+#include "platform/sdl/sdl_state.h"
+
+SDL_Window* sdl_window = nullptr;
+bool sdl_window_closed = false;
+bool sdl_fullscreen = true;
+
+// Room of the message queue; a message beyond it is dropped.
+static constexpr int queue_size = 1024;
+
+// Messages translated from SDL's events, waiting for drain_messages.
+static platform_message queue[queue_size];
+static int queue_head = 0;
+static int queue_length = 0;
+
+// The frame position last delivered as WM_MOUSEMOVE (-1: none yet).
+static int last_mouse_x = -1;
+static int last_mouse_y = -1;
+
+// Whether SDL's video part is started (by the window).
+static bool video_subsystem = false;
+
+static void enqueue(uint32_t message, uint32_t position, uint32_t character)
+{
+    if (queue_length == queue_size) return;
+    queue[(queue_head + queue_length) % queue_size] = {message, position, character};
+    ++queue_length;
+}
+
+bool platform_create_window(const char* title, int width, int height)
+{
+    if (sdl_window != nullptr) return true;
+    if (!video_subsystem) {
+        SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");  // nearest pixel
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            std::fprintf(stderr, "SDL video: %s\n", SDL_GetError());
+            return false;
+        }
+        video_subsystem = true;
+    }
+    // A full-screen-desktop window keeps the size it was made with where no
+    // window manager resizes it, so make it at the desktop's size.
+    SDL_DisplayMode desktop {};
+    int w = width, h = height;
+    if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0) {
+        w = desktop.w;
+        h = desktop.h;
+    }
+    sdl_window = SDL_CreateWindow(title, 0, 0, w, h,
+                                  SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+    if (sdl_window == nullptr) {
+        std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
+        return false;
+    }
+    sdl_note_created_size(width, height);
+    sdl_window_closed = false;
+    sdl_fullscreen = true;
+    queue_length = 0;
+    last_mouse_x = last_mouse_y = -1;
+    SDL_StartTextInput();
+    return true;
+}
+
+void platform_show_window(bool visible)
+{
+    if (sdl_window == nullptr || sdl_window_closed) return;
+    if (visible) {
+        SDL_ShowWindow(sdl_window);
+        SDL_RaiseWindow(sdl_window);
+    } else {
+        SDL_HideWindow(sdl_window);
+    }
+    sdl_update_grab();
+}
+
+void platform_destroy_window()
+{
+    if (sdl_window == nullptr) return;
+    sdl_stop_video();
+    SDL_StopTextInput();
+    SDL_DestroyWindow(sdl_window);
+    sdl_window = nullptr;
+    sdl_window_closed = false;
+    queue_length = 0;
+}
+
+bool platform_window_exists()
+{
+    return sdl_window != nullptr && !sdl_window_closed;
+}
+
+void platform_shutdown()
+{
+    sdl_close_devices();
+    platform_destroy_window();
+    SDL_Quit();
+    video_subsystem = false;
+}
+
+void sdl_update_grab()
+{
+    if (sdl_window == nullptr) return;
+    bool shown = (SDL_GetWindowFlags(sdl_window) & SDL_WINDOW_SHOWN) != 0;
+    SDL_SetWindowGrab(sdl_window, sdl_fullscreen && shown && !sdl_window_closed ? SDL_TRUE : SDL_FALSE);
+}
+
+// --- Events ---------------------------------------------------------------
+
+// The frame pixel under a window point.
+static void to_frame(int window_x, int window_y, int& x, int& y)
+{
+    int frame_w = 0, frame_h = 0;
+    sdl_frame_size(frame_w, frame_h);
+    int window_w = 0, window_h = 0;
+    SDL_GetWindowSize(sdl_window, &window_w, &window_h);
+    window_to_frame(window_x, window_y, letterbox(window_w, window_h, frame_w, frame_h), frame_w, frame_h, x, y);
+}
+
+// Delivers the pointer's position when it differs from the last one, so
+// that every button message finds the cursor where the button went.
+static void move_mouse(int window_x, int window_y)
+{
+    int x = 0, y = 0;
+    to_frame(window_x, window_y, x, y);
+    if (x == last_mouse_x && y == last_mouse_y) return;
+    last_mouse_x = x;
+    last_mouse_y = y;
+    enqueue(WM_MOUSEMOVE, static_cast<uint32_t>(x) | (static_cast<uint32_t>(y) << 16), 0);
+}
+
+static void closed_from_outside()
+{
+    if (sdl_window_closed) return;
+    enqueue(WM_DESTROY, 0, 0);
+    sdl_window_closed = true;
+    SDL_SetWindowGrab(sdl_window, SDL_FALSE);
+    SDL_HideWindow(sdl_window);
+}
+
+static void type_text(const char* utf8)
+{
+    char bytes[SDL_TEXTINPUTEVENT_TEXT_SIZE];
+    int count = utf8_to_cp1251(utf8, bytes, sizeof bytes);
+    for (int i = 0; i < count; ++i)
+        enqueue(WM_CHAR, 0, static_cast<uint8_t>(bytes[i]));
+}
+
+static void translate(const SDL_Event& e)
+{
+    switch (e.type) {
+    case SDL_QUIT:
+        closed_from_outside();
+        break;
+    case SDL_WINDOWEVENT:
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE) closed_from_outside();
+        break;
+    case SDL_MOUSEMOTION:
+        move_mouse(e.motion.x, e.motion.y);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+        move_mouse(e.button.x, e.button.y);
+        // Every second press in quick succession is the double click.
+        if (e.button.button == SDL_BUTTON_LEFT)
+            enqueue(e.button.clicks % 2 == 0 ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, 0, 0);
+        else if (e.button.button == SDL_BUTTON_RIGHT)
+            enqueue(e.button.clicks % 2 == 0 ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN, 0, 0);
+        break;
+    case SDL_MOUSEBUTTONUP:
+        move_mouse(e.button.x, e.button.y);
+        if (e.button.button == SDL_BUTTON_LEFT) enqueue(WM_LBUTTONUP, 0, 0);
+        else if (e.button.button == SDL_BUTTON_RIGHT) enqueue(WM_RBUTTONUP, 0, 0);
+        break;
+    case SDL_TEXTINPUT:
+        type_text(e.text.text);
+        break;
+    case SDL_KEYDOWN: {
+        SDL_Keycode key = e.key.keysym.sym;
+        bool enter = key == SDLK_RETURN || key == SDLK_KP_ENTER;
+        if (enter && (e.key.keysym.mod & KMOD_ALT) != 0) {
+            if (e.key.repeat == 0) sdl_toggle_fullscreen();
+        } else if (enter) {
+            enqueue(WM_CHAR, 0, 13);
+        } else if (key == SDLK_BACKSPACE) {
+            enqueue(WM_CHAR, 0, 8);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// Moves SDL's waiting events into the queue.
+static void pump()
+{
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        if (platform_window_exists()) translate(e);
+    }
+}
+
+// A minimised window holds the loop here until it is back (or closed), so
+// that no frame advances unseen.
+static void hold_while_minimised()
+{
+    while (platform_window_exists() && queue_length == 0 &&
+           (SDL_GetWindowFlags(sdl_window) & SDL_WINDOW_MINIMIZED) != 0) {
+        SDL_Event e;
+        if (SDL_WaitEventTimeout(&e, 100) && platform_window_exists()) translate(e);
+    }
+}
+
+bool platform_next_message(platform_message& out)
+{
+    if (sdl_window == nullptr) return false;
+    if (queue_length == 0) {
+        pump();
+        hold_while_minimised();
+    }
+    if (queue_length == 0) return false;
+    out = queue[queue_head];
+    queue_head = (queue_head + 1) % queue_size;
+    --queue_length;
+    return true;
+}
+
+void platform_post_message(uint32_t message)
+{
+    if (platform_window_exists()) enqueue(message, 0, 0);
+}
+
+bool platform_key_held(held_key key)
+{
+    if (!video_subsystem) return false;
+    const Uint8* state = SDL_GetKeyboardState(nullptr);
+    switch (key) {
+    case key_escape: return state[SDL_SCANCODE_ESCAPE] != 0;
+    case key_enter:
+        // Alt+Enter switches the window; it is not an Enter for the loops.
+        if ((SDL_GetModState() & KMOD_ALT) != 0) return false;
+        return state[SDL_SCANCODE_RETURN] != 0 || state[SDL_SCANCODE_KP_ENTER] != 0;
+    case key_delete: return state[SDL_SCANCODE_DELETE] != 0;
+    case key_left: return state[SDL_SCANCODE_LEFT] != 0;
+    case key_right: return state[SDL_SCANCODE_RIGHT] != 0;
+    case key_up: return state[SDL_SCANCODE_UP] != 0;
+    case key_down: return state[SDL_SCANCODE_DOWN] != 0;
+    default: return false;
+    }
+}
+
+uint32_t platform_milliseconds()
+{
+    return SDL_GetTicks();
+}
+
+void platform_sleep(uint32_t milliseconds)
+{
+    SDL_Delay(milliseconds);
+}
+
+void platform_message_box(const char* caption, const char* text)
+{
+    static char caption_utf8[256 * 3];
+    static char text_utf8[1024 * 3];
+    cp1251_to_utf8(caption, caption_utf8, sizeof caption_utf8);
+    cp1251_to_utf8(text, text_utf8, sizeof text_utf8);
+    // The box needs the pointer free; the window gets it back afterwards.
+    SDL_Window* owner = platform_window_exists() && (SDL_GetWindowFlags(sdl_window) & SDL_WINDOW_SHOWN) != 0
+                            ? sdl_window
+                            : nullptr;
+    if (sdl_window != nullptr) SDL_SetWindowGrab(sdl_window, SDL_FALSE);
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption_utf8, text_utf8, owner) != 0) {
+        // No way to show it (no display): at least say it on the terminal.
+        std::fprintf(stderr, "%s: %s\n", caption_utf8, text_utf8);
+    }
+    sdl_update_grab();
+}

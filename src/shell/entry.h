@@ -1,0 +1,37 @@
+// The entry: the start-up order, the configuration's main loop, the end.
+// The three programs differ only in the configuration they run; the
+// headless runner can run any of them.
+#pragma once
+
+#include <cstdint>
+
+// One build configuration of the program.
+struct configuration {
+    const char* name;       // "game", "map_editor" or "sprite_editor"
+    int32_t screen_width;   // the screen size its display and drawing use
+    int32_t screen_height;
+    void (*main_loop)();    // runs until quit_requested is set
+};
+
+// The three configurations (configurations.cpp, linked into each program
+// beside the loops they name).
+extern const configuration game_configuration;
+extern const configuration map_editor_configuration;
+extern const configuration sprite_editor_configuration;
+
+// The configuration of that name; nullptr for an unknown name. The headless
+// runner calls it.
+const configuration* find_configuration(const char* name);
+
+// Starts the program in the given configuration, runs its main loop and
+// returns 0 in every case: window, screen size, colour key, display, sound,
+// colours, pitch, font, main loop, WM_CLOSE. main() and the headless runner
+// call it.
+int run_entry(const configuration& config);
+
+// What the system does as the process ends: the WM_CLOSE that the entry
+// posted reaches the window, which is destroyed and releases the devices
+// (a window still up after a quiet start-up failure is destroyed likewise),
+// and the platform closes. main() and the headless runner call it after
+// run_entry.
+void end_process();

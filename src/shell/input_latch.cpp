@@ -1,0 +1,151 @@
+// The input latch filled by window_proc, its rectangle tests, and the frame
+// meter.
+#include "shell/input_latch.h"
+
+#include "input/joystick.h"
+#include "platform/platform.h"
+#include "render/display.h"
+#include "shell/shell.h"
+#include "sound/sound.h"
+
+int32_t cursor_x = 0;
+int32_t cursor_y = 0;
+uint8_t left_down = 0;
+uint8_t right_down = 0;
+int32_t left_press_x = 0, left_press_y = 0;
+int32_t left_release_x = 0, left_release_y = 0;
+int32_t right_press_x = 0, right_press_y = 0;
+uint8_t typed_char = 0;
+uint8_t char_ready = 0;
+
+// The frame meter: calls since the last measurement, the times of the
+// previous and the latest measurement, and the rate they gave.
+static int32_t fps_calls = 0;
+static uint32_t fps_previous_time = 0;
+static uint32_t fps_latest_time = 0;
+static int32_t fps_rate = 0;
+
+// The inclusive rectangle test: the far edges belong to the rectangle.
+static bool point_in(int32_t px, int32_t py, int32_t x, int32_t y, int32_t w, int32_t h)
+{
+    // Widened so that a rectangle near the top of the int32 range cannot wrap.
+    int64_t right = static_cast<int64_t>(x) + w;
+    int64_t bottom = static_cast<int64_t>(y) + h;
+    return px >= x && py >= y && px <= right && py <= bottom;
+}
+
+// Takes a latched point: on a hit it is moved far away, so that no other
+// test sees the same press or click.
+static bool take_point(int32_t& px, int32_t& py, int32_t x, int32_t y, int32_t w, int32_t h)
+{
+    if (!point_in(px, py, x, y, w, h)) return false;
+    px = CONSUMED;
+    py = CONSUMED;
+    return true;
+}
+
+bool cursor_in(int32_t x, int32_t y, int32_t w, int32_t h)
+{
+    return point_in(cursor_x, cursor_y, x, y, w, h);
+}
+
+bool hit_left_press(int32_t x, int32_t y, int32_t w, int32_t h)
+{
+    return take_point(left_press_x, left_press_y, x, y, w, h);
+}
+
+bool hit_left_release(int32_t x, int32_t y, int32_t w, int32_t h)
+{
+    return take_point(left_release_x, left_release_y, x, y, w, h);
+}
+
+bool hit_right_press(int32_t x, int32_t y, int32_t w, int32_t h)
+{
+    return take_point(right_press_x, right_press_y, x, y, w, h);
+}
+
+uint32_t window_proc(uint32_t message, uint32_t position, uint32_t character)
+{
+    switch (message) {
+    case WM_MOUSEMOVE:
+        cursor_x = static_cast<int32_t>(position & 0xFFFF);
+        cursor_y = static_cast<int32_t>(position >> 16);
+        return 0;
+    // Button messages latch the cursor as the last move left it, not a
+    // position of their own.
+    case WM_LBUTTONDOWN:
+        left_down = 1;
+        left_press_x = cursor_x;
+        left_press_y = cursor_y;
+        return 0;
+    case WM_LBUTTONUP:
+        left_down = 0;
+        left_release_x = cursor_x;
+        left_release_y = cursor_y;
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        // The second press of a double click: a press point, not a held button.
+        left_press_x = cursor_x;
+        left_press_y = cursor_y;
+        return 0;
+    case WM_RBUTTONDOWN:
+        right_down = 1;
+        right_press_x = cursor_x;
+        right_press_y = cursor_y;
+        return 0;
+    case WM_RBUTTONUP:
+        right_down = 0;
+        return 0;
+    case WM_RBUTTONDBLCLK:
+        right_press_x = cursor_x;
+        right_press_y = cursor_y;
+        return 0;
+    case WM_CHAR:
+        typed_char = static_cast<uint8_t>(character & 0xFF);
+        char_ready = 1;
+        return 0;
+    case WM_DESTROY:
+        release_display();
+        release_sound();
+        release_input();
+        platform_post_message(WM_QUIT);
+        // The devices are gone: a main loop still running (the window closed
+        // from outside) must end now rather than draw on with them.
+        quit_requested = 1;
+        main_window = 0;
+        return 0;
+    case WM_CLOSE:
+        // What the system does with a close it is not told otherwise.
+        destroy_window(main_window);
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+int32_t measure_fps()
+{
+    if (++fps_calls < 10) return fps_rate;
+    fps_calls = 0;
+    fps_previous_time = fps_latest_time;
+    fps_latest_time = platform_milliseconds();
+    uint32_t elapsed = fps_latest_time - fps_previous_time;
+    // Ten frames within one millisecond tick tell nothing: keep the last rate.
+    if (elapsed != 0) fps_rate = static_cast<int32_t>(10.0 / (elapsed / 1000.0));
+    return fps_rate;
+}
+
+void reset_input_latch()
+{
+    cursor_x = cursor_y = 0;
+    left_down = right_down = 0;
+    left_press_x = left_press_y = 0;
+    left_release_x = left_release_y = 0;
+    right_press_x = right_press_y = 0;
+    typed_char = 0;
+    char_ready = 0;
+    fps_calls = 0;
+    fps_previous_time = 0;
+    fps_latest_time = 0;
+    fps_rate = 0;
+}

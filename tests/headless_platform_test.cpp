@@ -1,0 +1,438 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/code_page.h"
+#include "platform/headless/headless.h"
+#include "platform/headless/png_writer.h"
+#include "shell/cp1251.h"
+
+namespace {
+
+struct HeadlessTest : ::testing::Test {
+    void SetUp() override
+    {
+        headless_reset();
+        headless_echo_boxes(false);
+        ASSERT_TRUE(platform_create_window("game", 1024, 768));
+    }
+    // Every message now waiting, as "message:position:character" lines.
+    std::string drain()
+    {
+        std::string out;
+        platform_message m {};
+        while (platform_next_message(m))
+            out += std::to_string(m.message) + ":" + std::to_string(m.position) + ":" + std::to_string(m.character) + " ";
+        return out;
+    }
+    void present()
+    {
+        static uint16_t pixels[4] = {0, 0, 0, 0};
+        platform_present(pixels, 2, 2, 4);
+    }
+    bool load(const char* script)
+    {
+        int line = 0;
+        const char* error = nullptr;
+        return headless_load_script(script, line, error);
+    }
+};
+
+std::string msg(uint32_t message, uint32_t position = 0, uint32_t character = 0)
+{
+    return std::to_string(message) + ":" + std::to_string(position) + ":" + std::to_string(character) + " ";
+}
+
+// --- Script format -------------------------------------------------------------
+
+TEST_F(HeadlessTest, ScriptEventsBecomeMessagesAtTheirPass)
+{
+    ASSERT_TRUE(load("# a comment line\n"
+                     "0 move 10 20\n"
+                     "\n"
+                     "0 ldown   # trailing comment\n"
+                     "0 lup\n"
+                     "1 ldouble\n"
+                     "1 rdown\n"
+                     "1 rup\n"
+                     "1 rdouble\n"
+                     "2 char 233\n"
+                     "2 click 3 4\n"
+                     "2 rclick 5 6\r\n"
+                     "3 key down backspace\n"
+                     "3 key down enter\n"));
+    EXPECT_EQ(drain(), msg(WM_MOUSEMOVE, 10 | (20 << 16)) + msg(WM_LBUTTONDOWN) + msg(WM_LBUTTONUP));
+    present();
+    EXPECT_EQ(drain(), msg(WM_LBUTTONDBLCLK) + msg(WM_RBUTTONDOWN) + msg(WM_RBUTTONUP) + msg(WM_RBUTTONDBLCLK));
+    present();
+    EXPECT_EQ(drain(), msg(WM_CHAR, 0, 233) + msg(WM_MOUSEMOVE, 3 | (4 << 16)) + msg(WM_LBUTTONDOWN) +
+                           msg(WM_LBUTTONUP) + msg(WM_MOUSEMOVE, 5 | (6 << 16)) + msg(WM_RBUTTONDOWN) +
+                           msg(WM_RBUTTONUP));
+    present();
+    EXPECT_EQ(drain(), msg(WM_CHAR, 0, 8) + msg(WM_CHAR, 0, 13));
+    EXPECT_TRUE(platform_key_held(key_enter));
+    EXPECT_EQ(headless_pending_events(), 0);
+}
+
+TEST_F(HeadlessTest, TypedTextArrivesInCodePage1251)
+{
+    ASSERT_TRUE(load("0 type Ёж  и ёлка\n"));
+    std::string expected;
+    for (const char* p = "Ёж  и ёлка"_cp; *p != 0; ++p)
+        expected += msg(WM_CHAR, 0, static_cast<uint8_t>(*p));
+    EXPECT_EQ(drain(), expected);
+}
+
+TEST_F(HeadlessTest, HeldKeysFollowTheScript)
+{
+    ASSERT_TRUE(load("0 key down escape\n0 key down left\n1 key up escape\n"));
+    EXPECT_TRUE(platform_key_held(key_escape));
+    EXPECT_TRUE(platform_key_held(key_left));
+    EXPECT_FALSE(platform_key_held(key_delete));
+    present();
+    EXPECT_FALSE(platform_key_held(key_escape));
+    EXPECT_TRUE(platform_key_held(key_left));
+}
+
+TEST_F(HeadlessTest, EventsOutOfOrderAreSortedByPassKeepingTheirOrderWithin)
+{
+    ASSERT_TRUE(load("1 char 66\n0 char 65\n1 char 67\n0 char 68\n"));
+    EXPECT_EQ(drain(), msg(WM_CHAR, 0, 65) + msg(WM_CHAR, 0, 68));
+    present();
+    EXPECT_EQ(drain(), msg(WM_CHAR, 0, 66) + msg(WM_CHAR, 0, 67));
+}
+
+TEST_F(HeadlessTest, BadScriptLinesAreRefusedWithTheirLineAndNothingIsAdded)
+{
+    struct {
+        const char* script;
+        int line;
+    } cases[] = {
+        {"move 1 2\n", 1},                    // no pass
+        {"-1 close\n", 1},                    // negative pass
+        {"0 move 1\n", 1},                    // missing coordinate
+        {"0 move 1 2 3\n", 1},                // extra argument
+        {"0 move 70000 2\n", 1},              // coordinate out of range
+        {"0 move x 2\n", 1},                  // not a number
+        {"0 char 256\n", 1},                  // not a byte
+        {"0 ldown\n0 fly\n", 2},              // unknown event
+        {"0 key sideways escape\n", 1},
+        {"0 key down tab\n", 1},              // unknown key
+        {"0 type\n", 1},                      // nothing to type
+        {"0 type \xE2\x82\xBD\n", 1},         // a rouble sign has no byte
+        {"0 axis 2 0\n", 1},                  // no such axis
+        {"0 axis 0 40000\n", 1},
+        {"0 button 32 1\n", 1},
+        {"0 button 0 2\n", 1},
+        {"0 joystick maybe\n", 1},
+        {"0 close now\n", 1},
+        {"\n\n0 dump\n", 3},
+        {"0\n", 1},
+    };
+    for (const auto& c : cases) {
+        int line = 0;
+        const char* error = nullptr;
+        EXPECT_FALSE(headless_load_script(c.script, line, error)) << c.script;
+        EXPECT_EQ(line, c.line) << c.script;
+        EXPECT_NE(error, nullptr);
+        EXPECT_NE(std::string(error), "");
+        EXPECT_EQ(headless_pending_events(), 0) << c.script;
+    }
+    std::string long_line = "0 dump " + std::string(2000, 'a') + "\n";
+    EXPECT_FALSE(load(long_line.c_str()));
+}
+
+TEST_F(HeadlessTest, CloseEndsTheWindowWithDestroyAsItsLastMessage)
+{
+    ASSERT_TRUE(load("0 move 1 1\n0 close\n0 move 2 2\n1 char 65\n"));
+    EXPECT_EQ(drain(), msg(WM_MOUSEMOVE, 1 | (1 << 16)) + msg(WM_DESTROY));
+    EXPECT_FALSE(platform_window_exists());
+    present();
+    EXPECT_EQ(drain(), "");
+}
+
+TEST_F(HeadlessTest, NothingIsDeliveredBeforeTheWindowExists)
+{
+    headless_reset();
+    ASSERT_TRUE(load("0 char 65\n"));
+    EXPECT_EQ(drain(), "");
+    ASSERT_TRUE(platform_create_window("game", 1024, 768));
+    EXPECT_EQ(drain(), msg(WM_CHAR, 0, 65));
+}
+
+// --- Passes, hook, clock, joystick ----------------------------------------------
+
+TEST_F(HeadlessTest, HookSeesEveryEndedPass)
+{
+    std::vector<int32_t> seen;
+    headless_set_pass_hook([](int32_t pass, void* user) { static_cast<std::vector<int32_t>*>(user)->push_back(pass); },
+                           &seen);
+    for (int i = 0; i < 3; ++i)
+        present();
+    EXPECT_EQ(seen, (std::vector<int32_t> {0, 1, 2}));
+    EXPECT_EQ(headless_pass(), 3);
+}
+
+TEST_F(HeadlessTest, ClockAdvancesOneMillisecondPerReadAndSleepsVirtually)
+{
+    EXPECT_EQ(platform_milliseconds(), 0u);
+    EXPECT_EQ(platform_milliseconds(), 1u);
+    platform_sleep(50);
+    EXPECT_EQ(platform_milliseconds(), 52u);
+    headless_set_clock(0xFFFFFFFFu);
+    EXPECT_EQ(platform_milliseconds(), 0xFFFFFFFFu);
+    EXPECT_EQ(platform_milliseconds(), 0u);
+}
+
+TEST_F(HeadlessTest, ScriptedJoystick)
+{
+    int32_t axes[joystick_axes] = {};
+    uint8_t buttons[joystick_buttons] = {};
+    EXPECT_FALSE(platform_open_joystick());
+    ASSERT_TRUE(load("0 joystick on\n0 axis 0 -32768\n0 axis 1 1200\n0 button 31 1\n1 joystick off\n"));
+    ASSERT_TRUE(platform_open_joystick());
+    ASSERT_TRUE(platform_read_joystick(axes, buttons));
+    EXPECT_EQ(axes[0], -32768);
+    EXPECT_EQ(axes[1], 1200);
+    EXPECT_EQ(buttons[31], 1);
+    EXPECT_EQ(buttons[0], 0);
+    present();
+    EXPECT_FALSE(platform_read_joystick(axes, buttons));
+    EXPECT_FALSE(platform_open_audio(nullptr, nullptr));
+}
+
+TEST_F(HeadlessTest, MessageBoxesAreRecorded)
+{
+    platform_message_box("Brask", "one");
+    platform_message_box("Other", "two");
+    EXPECT_EQ(headless_box_count(), 2);
+    EXPECT_STREQ(headless_box_caption(1), "Other");
+    EXPECT_STREQ(headless_box_text(0), "one");
+    EXPECT_STREQ(headless_box_text(5), "");
+}
+
+// --- Code page 1251 -------------------------------------------------------------
+
+TEST(CodePage, ConversionTable)
+{
+    struct {
+        uint32_t code;
+        int byte;  // -1: none
+    } cases[] = {
+        {'A', 'A'},      {0x7F, 0x7F},   {0x0410, 0xC0}, {0x042F, 0xDF}, {0x0430, 0xE0}, {0x044F, 0xFF},
+        {0x0401, 0xA8},  {0x0451, 0xB8}, {0x2116, 0xB9}, {0x2014, 0x97}, {0x00AB, 0xAB}, {0x20AC, 0x88},
+        {0x0490, 0xA5},  {0x00A0, 0xA0}, {0x0080, -1},   {0x00E9, -1},   {0x20BD, -1},   {0x1F600, -1},
+        {0x0000FFFD, -1},
+    };
+    for (const auto& c : cases) {
+        uint8_t byte = 0;
+        bool found = unicode_to_cp1251(c.code, byte);
+        EXPECT_EQ(found, c.byte >= 0) << std::hex << c.code;
+        if (found) {
+            EXPECT_EQ(byte, c.byte) << std::hex << c.code;
+            EXPECT_EQ(cp1251_to_unicode(byte), c.code);
+        }
+    }
+    // Every byte but the unassigned 0x98 goes there and back.
+    for (int b = 1; b < 256; ++b) {
+        uint32_t code = cp1251_to_unicode(static_cast<uint8_t>(b));
+        uint8_t back = 0;
+        if (b == 0x98) {
+            EXPECT_EQ(code, 0u);
+            continue;
+        }
+        ASSERT_TRUE(unicode_to_cp1251(code, back)) << b;
+        EXPECT_EQ(back, b);
+    }
+}
+
+TEST(CodePage, TextConversionMatchesTheCompileTimeLiterals)
+{
+    char bytes[64];
+    EXPECT_EQ(utf8_to_cp1251("Ошибка в Ёлке №1", bytes, sizeof bytes), 16);
+    EXPECT_STREQ(bytes, "Ошибка в Ёлке №1"_cp);
+    char utf8[64];
+    cp1251_to_utf8("Программа прервана"_cp, utf8, sizeof utf8);
+    EXPECT_STREQ(utf8, "Программа прервана");
+}
+
+TEST(CodePage, UnmappedAndMalformedInputIsDropped)
+{
+    char bytes[32];
+    // é has no byte, \xFF is not UTF-8, \xD0 alone is a cut sequence.
+    utf8_to_cp1251("a\xC3\xA9" "b\xFF" "c\xD0", bytes, sizeof bytes);
+    EXPECT_STREQ(bytes, "abc");
+    // An overlong encoding of '/' is refused.
+    utf8_to_cp1251("\xC0\xAFx", bytes, sizeof bytes);
+    EXPECT_STREQ(bytes, "x");
+}
+
+TEST(CodePage, OutputIsCutToCapacityAtAWholeCharacter)
+{
+    char bytes[4];
+    EXPECT_EQ(utf8_to_cp1251("абвгд", bytes, sizeof bytes), 3);
+    EXPECT_STREQ(bytes, "абв"_cp);
+    char utf8[6];
+    EXPECT_EQ(cp1251_to_utf8("абв"_cp, utf8, sizeof utf8), 4);  // two letters of two bytes
+    EXPECT_EQ(std::string(utf8), "аб");
+}
+
+// --- PNG ---------------------------------------------------------------------------
+
+// A reader for exactly what the writer makes: chunks with their CRCs
+// checked, a zlib stream of stored blocks with its Adler-32 checked.
+struct png_image {
+    uint32_t width = 0, height = 0;
+    std::vector<uint8_t> raw;  // filter byte + RGB per row
+    bool crc_ok = true;
+    bool adler_ok = false;
+    int blocks = 0;
+};
+
+uint32_t be32(const uint8_t* p)
+{
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+}
+
+bool read_png(const char* path, png_image& image)
+{
+    FILE* f = std::fopen(path, "rb");
+    if (f == nullptr) return false;
+    std::vector<uint8_t> file;
+    int c;
+    while ((c = std::fgetc(f)) != EOF)
+        file.push_back(static_cast<uint8_t>(c));
+    std::fclose(f);
+    const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (file.size() < 8 || !std::equal(signature, signature + 8, file.begin())) return false;
+    std::vector<uint8_t> zlib;
+    size_t at = 8;
+    bool ended = false;
+    while (at + 12 <= file.size() && !ended) {
+        uint32_t length = be32(&file[at]);
+        if (at + 12 + length > file.size()) return false;
+        std::string type(file.begin() + at + 4, file.begin() + at + 8);
+        const uint8_t* data = &file[at + 8];
+        if (png_crc32(0, &file[at + 4], length + 4) != be32(data + length)) image.crc_ok = false;
+        if (type == "IHDR") {
+            image.width = be32(data);
+            image.height = be32(data + 4);
+            if (data[8] != 8 || data[9] != 2) return false;
+        } else if (type == "IDAT") {
+            zlib.insert(zlib.end(), data, data + length);
+        } else if (type == "IEND") {
+            ended = true;
+        }
+        at += 12 + length;
+    }
+    if (!ended || at != file.size() || zlib.size() < 6 || (zlib[0] * 256 + zlib[1]) % 31 != 0) return false;
+    size_t z = 2;
+    bool last = false;
+    while (!last) {
+        if (z + 5 > zlib.size()) return false;
+        last = zlib[z] & 1;
+        if ((zlib[z] >> 1) != 0) return false;  // stored blocks only
+        uint32_t len = zlib[z + 1] | (zlib[z + 2] << 8);
+        uint32_t nlen = zlib[z + 3] | (zlib[z + 4] << 8);
+        if ((len ^ 0xFFFF) != nlen || z + 5 + len > zlib.size()) return false;
+        image.raw.insert(image.raw.end(), zlib.begin() + z + 5, zlib.begin() + z + 5 + len);
+        z += 5 + len;
+        ++image.blocks;
+    }
+    if (z + 4 != zlib.size()) return false;
+    image.adler_ok = png_adler32(1, image.raw.data(), image.raw.size()) == be32(&zlib[z]);
+    return image.raw.size() == image.height * (1 + 3 * image.width);
+}
+
+TEST(Png, ChecksumsOfKnownInputs)
+{
+    const uint8_t text[] = "123456789";
+    EXPECT_EQ(png_crc32(0, text, 9), 0xCBF43926u);
+    EXPECT_EQ(png_crc32(png_crc32(0, text, 4), text + 4, 5), 0xCBF43926u);
+    const uint8_t wiki[] = "Wikipedia";
+    EXPECT_EQ(png_adler32(1, wiki, 9), 0x11E60398u);
+    std::vector<uint8_t> big(100000, 0xFF);
+    uint32_t a = 1, b = 0;
+    for (uint8_t v : big) {
+        a = (a + v) % 65521;
+        b = (b + a) % 65521;
+    }
+    EXPECT_EQ(png_adler32(1, big.data(), big.size()), (b << 16) | a);
+}
+
+TEST(Png, FrameRoundTripsThroughStoredBlocks)
+{
+    // 200 x 120 makes 72,120 raw bytes: two stored blocks, the cut inside a row.
+    const int w = 200, h = 120, pitch = 2 * w + 8;
+    std::vector<uint8_t> storage(static_cast<size_t>(pitch) * h, 0xAA);
+    auto pixel = [&](int x, int y) -> uint16_t& { return *reinterpret_cast<uint16_t*>(&storage[y * pitch + 2 * x]); };
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            pixel(x, y) = static_cast<uint16_t>((x * 7 + y * 131) & 0xFFFF);
+    pixel(0, 0) = 0xFFFF;  // white widens to 255, 255, 255
+    pixel(1, 0) = 0xF800;  // pure red
+    pixel(2, 0) = 0x0000;
+    ASSERT_TRUE(write_png_565("png_round_trip.png", reinterpret_cast<uint16_t*>(storage.data()), w, h, pitch));
+
+    png_image image;
+    ASSERT_TRUE(read_png("png_round_trip.png", image));
+    EXPECT_EQ(image.width, 200u);
+    EXPECT_EQ(image.height, 120u);
+    EXPECT_TRUE(image.crc_ok);
+    EXPECT_TRUE(image.adler_ok);
+    EXPECT_EQ(image.blocks, 2);
+    auto rgb = [&](int x, int y, int channel) { return image.raw[y * (1 + 3 * w) + 1 + 3 * x + channel]; };
+    EXPECT_EQ(rgb(0, 0, 0), 255);
+    EXPECT_EQ(rgb(0, 0, 2), 255);
+    EXPECT_EQ(rgb(1, 0, 0), 255);
+    EXPECT_EQ(rgb(1, 0, 1), 0);
+    EXPECT_EQ(rgb(2, 0, 0), 0);
+    bool all_match = true;
+    for (int y = 0; y < h; ++y) {
+        if (image.raw[y * (1 + 3 * w)] != 0) all_match = false;  // filter "none"
+        for (int x = 3; x < w; ++x) {
+            uint16_t p = pixel(x, y);
+            int r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
+            if (rgb(x, y, 0) != ((r << 3) | (r >> 2)) || rgb(x, y, 1) != ((g << 2) | (g >> 4)) ||
+                rgb(x, y, 2) != ((b << 3) | (b >> 2)))
+                all_match = false;
+        }
+    }
+    EXPECT_TRUE(all_match);
+}
+
+TEST(Png, RefusesSizesItCannotWrite)
+{
+    uint16_t pixel = 0;
+    EXPECT_FALSE(write_png_565("png_refused.png", &pixel, 0, 1, 2));
+    EXPECT_FALSE(write_png_565("png_refused.png", &pixel, 1, 5000, 2));
+    EXPECT_FALSE(write_png_565("png_refused.png", &pixel, 2, 1, 2));  // pitch shorter than a row
+    EXPECT_FALSE(write_png_565("no_such_folder/x.png", &pixel, 1, 1, 2));
+}
+
+TEST_F(HeadlessTest, DumpWritesTheFrameOfItsPassAndKeepsIt)
+{
+    ASSERT_TRUE(load("1 dump headless_dump.png\n"));
+    headless_keep_frames(true);
+    uint16_t first[6] = {1, 2, 3, 4, 5, 6};
+    uint16_t second[6] = {0xF800, 0x07E0, 0x001F, 0xFFFF, 0, 0};
+    std::remove("headless_dump.png");
+    platform_present(first, 3, 2, 6);
+    EXPECT_EQ(headless_dumps_written(), 0);
+    platform_present(second, 3, 2, 6);
+    EXPECT_EQ(headless_dumps_written(), 1);
+    png_image image;
+    ASSERT_TRUE(read_png("headless_dump.png", image));
+    EXPECT_EQ(image.width, 3u);
+    EXPECT_EQ(image.raw[1], 255);  // red of the second frame's first pixel
+    int w = 0, h = 0;
+    const uint16_t* kept = headless_frame(w, h);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(w, 3);
+    EXPECT_EQ(h, 2);
+    EXPECT_EQ(kept[3], 0xFFFF);
+}
+
+}  // namespace

@@ -1,0 +1,224 @@
+// headless_run: runs one configuration of the program on the headless
+// backend, from a script of input events, for a number of passes, from a
+// data folder; dumps the frames the script asks for and prints a summary.
+//
+//   headless_run --config game|map_editor|sprite_editor [--data DIR]
+//                [--script FILE] [--passes N]
+//
+// The script format and the summary are described in README.md ("Headless
+// runner").
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/code_page.h"
+#include "platform/headless/headless.h"
+#include "shell/entry.h"
+#include "shell/shell.h"
+
+// The largest script read.
+static constexpr long max_script_size = 4 * 1024 * 1024;
+// Passes a loop may run on after being asked to stop before the run is
+// called stuck.
+static constexpr int32_t stop_grace = 1000;
+
+// The run's settings and what the run saw.
+static const configuration* chosen = nullptr;
+static int32_t passes_wanted = 100;
+static bool loop_ran = false;
+static bool loop_stuck = false;
+static void (*real_loop)() = nullptr;
+
+// The loop as the entry runs it, noting that it did run.
+static void watched_loop()
+{
+    loop_ran = true;
+    real_loop();
+}
+
+// After every pass: once the passes asked for are done, ask the loop to stop
+// (again at every pass, for loops nested in dialogs); give up on a loop that
+// keeps going.
+static void after_pass(int32_t pass, void* /*user*/)
+{
+    if (pass + 1 >= passes_wanted) quit_requested = 1;
+    if (pass + 1 >= passes_wanted + stop_grace) {
+        loop_stuck = true;
+        std::fprintf(stderr, "headless_run: the loop did not stop %d passes after it was asked to\n",
+                     static_cast<int>(stop_grace));
+        std::fflush(stdout);
+        std::_Exit(1);
+    }
+}
+
+// --- The summary ----------------------------------------------------------------
+
+static void print_configuration(FILE* out)
+{
+    std::fprintf(out, "%s", chosen->name);
+}
+
+static void print_main_loop(FILE* out)
+{
+    std::fprintf(out, "%s", loop_ran ? "ran" : "did not run (start-up ended it)");
+}
+
+static void print_passes(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(headless_pass()));
+}
+
+static void print_boxes(FILE* out)
+{
+    std::fprintf(out, "%d", headless_box_count());
+    static char caption[3 * headless_box_text_size];
+    static char text[3 * headless_box_text_size];
+    for (int i = 0; i < headless_box_count() && i < headless_max_boxes; ++i) {
+        cp1251_to_utf8(headless_box_caption(i), caption, sizeof caption);
+        cp1251_to_utf8(headless_box_text(i), text, sizeof text);
+        // One line per box: the text's line breaks shown as "/".
+        for (char* p = text; *p != 0; ++p)
+            if (*p == '\n') *p = '/';
+        std::fprintf(out, "\nmessage box %d: [%s] %s", i + 1, caption, text);
+    }
+}
+
+static void print_dumps(FILE* out)
+{
+    int written = headless_dumps_written(), failed = headless_dumps_failed();
+    std::fprintf(out, "%d written, %d failed, %d not reached", written, failed,
+                 headless_dumps_asked() - written - failed);
+}
+
+static void print_events_left(FILE* out)
+{
+    std::fprintf(out, "%d", headless_pending_events());
+}
+
+// One line of the summary: "<label>: <value>". Later parts of the program
+// add their own lines here (the game's units, the editors' state).
+struct summary_line {
+    const char* label;
+    void (*print)(FILE* out);
+};
+
+static const summary_line summary[] = {
+    {"configuration", print_configuration},
+    {"main loop", print_main_loop},
+    {"passes run", print_passes},
+    {"message boxes", print_boxes},
+    {"dumps", print_dumps},
+    {"events not delivered", print_events_left},
+};
+
+// --- Start ------------------------------------------------------------------------
+
+static int usage()
+{
+    std::fprintf(stderr,
+                 "usage: headless_run --config game|map_editor|sprite_editor [--data DIR] [--script FILE] "
+                 "[--passes N]\n"
+                 "  --data DIR     the folder holding data/ (default: the current folder)\n"
+                 "  --script FILE  input events by pass (see README.md, \"Headless runner\")\n"
+                 "  --passes N     passes to run before the loop is asked to stop (default 100)\n");
+    return 2;
+}
+
+// Reads the whole script into text (terminated); false with a message.
+static bool read_script(const char* path, char*& text)
+{
+    FILE* f = std::fopen(path, "rb");
+    if (f == nullptr) {
+        std::fprintf(stderr, "headless_run: cannot open the script %s\n", path);
+        return false;
+    }
+    static char buffer[max_script_size + 1];
+    size_t length = std::fread(buffer, 1, max_script_size + 1, f);
+    bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed || length > static_cast<size_t>(max_script_size)) {
+        std::fprintf(stderr, "headless_run: the script %s cannot be read or is over 4 MB\n", path);
+        return false;
+    }
+    buffer[length] = 0;
+    if (std::memchr(buffer, 0, length) != nullptr) {
+        std::fprintf(stderr, "headless_run: the script %s is not text\n", path);
+        return false;
+    }
+    text = buffer;
+    return true;
+}
+
+int main(int argc, char** argv)
+{
+    const char* config_name = nullptr;
+    const char* data = nullptr;
+    const char* script = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        const char* option = argv[i];
+        if (i + 1 >= argc) return usage();
+        const char* value = argv[++i];
+        if (std::strcmp(option, "--config") == 0) {
+            config_name = value;
+        } else if (std::strcmp(option, "--data") == 0) {
+            data = value;
+        } else if (std::strcmp(option, "--script") == 0) {
+            script = value;
+        } else if (std::strcmp(option, "--passes") == 0) {
+            char* end = nullptr;
+            long n = std::strtol(value, &end, 10);
+            if (*end != 0 || n < 1 || n > 100000000) {
+                std::fprintf(stderr, "headless_run: --passes takes a number 1..100000000\n");
+                return 2;
+            }
+            passes_wanted = static_cast<int32_t>(n);
+        } else {
+            return usage();
+        }
+    }
+    if (config_name == nullptr) return usage();
+    chosen = find_configuration(config_name);
+    if (chosen == nullptr) {
+        std::fprintf(stderr, "headless_run: no configuration \"%s\"\n", config_name);
+        return usage();
+    }
+
+    headless_reset();
+    if (script != nullptr) {
+        char* text = nullptr;
+        if (!read_script(script, text)) return 1;
+        int line = 0;
+        const char* error = "";
+        if (!headless_load_script(text, line, error)) {
+            std::fprintf(stderr, "headless_run: %s:%d: %s\n", script, line, error);
+            return 1;
+        }
+    }
+    // Dumps land where the runner was started; the program reads its data
+    // relative to the data folder.
+    static char start_folder[headless_path_size];
+    if (getcwd(start_folder, sizeof start_folder) == nullptr || !headless_set_dump_folder(start_folder)) {
+        std::fprintf(stderr, "headless_run: the current folder's name is too long\n");
+        return 1;
+    }
+    if (data != nullptr && chdir(data) != 0) {
+        std::fprintf(stderr, "headless_run: cannot enter the data folder %s\n", data);
+        return 1;
+    }
+    headless_set_pass_hook(after_pass, nullptr);
+
+    configuration run = *chosen;
+    real_loop = run.main_loop;
+    run.main_loop = watched_loop;
+    run_entry(run);
+    end_process();
+
+    for (const summary_line& line : summary) {
+        std::printf("%s: ", line.label);
+        line.print(stdout);
+        std::printf("\n");
+    }
+    return headless_dumps_failed() == 0 && !loop_stuck ? 0 : 1;
+}
