@@ -252,39 +252,49 @@ bool load_palette(const char* name)
 
 // --- Writer and size probe -----------------------------------------------------
 
+// Little-endian fields of a header being built.
+static void put_u16(uint8_t* at, uint32_t v)
+{
+    at[0] = static_cast<uint8_t>(v), at[1] = static_cast<uint8_t>(v >> 8);
+}
+
+static void put_u32(uint8_t* at, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        at[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
 bool save_bmp8(int32_t width, int32_t height, surface* s, const char* name)
 {
     if (s == nullptr || s->bytes_per_pixel != 1 || width < 1 || height < 1 || width > s->width ||
         height > s->height)
         return false;
     // Stored rows are padded to 4 bytes, as every BMP reader expects.
-    int32_t row_size = (width + 3) & ~3;
+    uint32_t row_size = (static_cast<uint32_t>(width) + 3) & ~3u;
+    uint8_t head[bmp8_pixel_start] = {};
+    head[0] = 'B', head[1] = 'M';
+    put_u32(head + 2, bmp8_pixel_start + height * row_size);
+    put_u32(head + 10, bmp8_pixel_start);
+    put_u32(head + 14, 40);
+    put_u32(head + 18, static_cast<uint32_t>(width));
+    put_u32(head + 22, static_cast<uint32_t>(height));
+    put_u16(head + 26, 1);
+    put_u16(head + 28, 8);
+    put_u32(head + 34, height * row_size);
+    for (int i = 0; i < 256; ++i) {
+        uint8_t* c = head + bmp_header_size + 4 * i;
+        c[0] = palette_entries[i].blue, c[1] = palette_entries[i].green;
+        c[2] = palette_entries[i].red, c[3] = palette_entries[i].flags;
+    }
     save_file file;
     if (!begin_save(file, name))
         return false;
-    save_bytes(file, "BM", 2);
-    save_i32(file, bmp8_pixel_start + height * row_size);
-    save_u16(file, 0);
-    save_u16(file, 0);
-    save_i32(file, bmp8_pixel_start);
-    save_i32(file, 40);
-    save_i32(file, width);
-    save_i32(file, height);
-    save_u16(file, 1);
-    save_u16(file, 8);
-    save_i32(file, 0);
-    save_i32(file, row_size * height);
-    for (int i = 0; i < 4; ++i)
-        save_i32(file, 0);
-    for (const palette_entry& e : palette_entries) {
-        uint8_t c[4] = {e.blue, e.green, e.red, e.flags};
-        save_bytes(file, c, 4);
-    }
+    save_bytes(file, head, sizeof head);
     static uint8_t row[max_surface_side];
     for (int32_t k = height - 1; k >= 0; --k) {
         std::memset(row, 0, row_size);
         std::memcpy(row, s->pixels + static_cast<size_t>(k) * s->pitch, width);
-        save_bytes(file, row, row_size);
+        save_bytes(file, row, static_cast<int>(row_size));
     }
     return end_save(file);
 }
