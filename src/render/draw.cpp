@@ -4,6 +4,7 @@
 #include "render/draw.h"
 
 #include <cstring>
+#include <cwchar>
 
 #include "render/display.h"
 
@@ -36,25 +37,43 @@ static const uint8_t* at(const surface* s, int32_t x, int32_t y)
 
 // --- Fills -------------------------------------------------------------
 
-template <typename T>
-static void fill_span(uint8_t* row, int64_t count, T value)
+// Fills count 16-bit pixels. The word is doubled into a 32-bit pattern and
+// handed to wmemset (wchar_t is 32 bits here), which the C library runs with
+// the widest stores the machine has.
+static void fill_span16(uint8_t* row, int64_t count, uint16_t value)
 {
-    T* p = reinterpret_cast<T*>(row);
-    for (int64_t i = 0; i < count; ++i)
-        p[i] = value;
+    if (count <= 0)
+        return;
+    if (reinterpret_cast<uintptr_t>(row) & 2) {
+        std::memcpy(row, &value, 2);
+        row += 2;
+        --count;
+    }
+    uint32_t pair = value | (static_cast<uint32_t>(value) << 16);
+    static_assert(sizeof(wchar_t) == 4);
+    std::wmemset(reinterpret_cast<wchar_t*>(row), static_cast<wchar_t>(pair), count / 2);
+    if (count & 1)
+        std::memcpy(row + 4 * (count / 2), &value, 2);
 }
 
-template <typename T>
+static void fill_span32(uint8_t* row, int64_t count, uint32_t value)
+{
+    if (count > 0)
+        std::wmemset(reinterpret_cast<wchar_t*>(row), static_cast<wchar_t>(value), count);
+}
+
+// Fills a w x h rectangle of s through span(row, count, value).
+template <typename T, void (*span)(uint8_t*, int64_t, T)>
 static void fill_rows(surface* s, int32_t x, int32_t y, int32_t w, int32_t h, T value)
 {
     uint8_t* row = at(s, x, y);
     if (static_cast<int64_t>(w) * s->bytes_per_pixel == s->pitch) {
         // Whole rows lie end to end: one span.
-        fill_span<T>(row, static_cast<int64_t>(w) * h, value);
+        span(row, static_cast<int64_t>(w) * h, value);
         return;
     }
     for (int32_t i = 0; i < h; ++i, row += s->pitch)
-        fill_span<T>(row, w, value);
+        span(row, w, value);
 }
 
 void fill_box_on(int32_t x, int32_t y, int32_t w, int32_t h, int32_t colour, surface* s)
@@ -68,8 +87,8 @@ void fill_box_on(int32_t x, int32_t y, int32_t w, int32_t h, int32_t colour, sur
             std::memset(row, colour & 0xFF, w);
         break;
     }
-    case 2: fill_rows<uint16_t>(s, x, y, w, h, static_cast<uint16_t>(colour)); break;
-    case 4: fill_rows<uint32_t>(s, x, y, w, h, static_cast<uint32_t>(colour)); break;
+    case 2: fill_rows<uint16_t, fill_span16>(s, x, y, w, h, static_cast<uint16_t>(colour)); break;
+    case 4: fill_rows<uint32_t, fill_span32>(s, x, y, w, h, static_cast<uint32_t>(colour)); break;
     }
 }
 
@@ -97,13 +116,126 @@ void draw_bevel(int32_t x, int32_t y, int32_t w, int32_t h, int32_t light, int32
 
 // --- Copies --------------------------------------------------------------
 
-// Source pixels equal to key keep the destination pixel. Written as a select
-// over every pixel so that the loop has no branch and vectorises.
+// The row loops of the copies are built three times, for the x86-64
+// baseline and for the AVX2 and AVX-512 levels, and the C library picks the
+// one the machine runs once at start-up; elsewhere they are built once.
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
+#define ROW_LOOP __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
+#else
+#define ROW_LOOP
+#endif
+
+// 64 bytes; one, two or four vector moves depending on the build level.
+static inline void move64(uint8_t* d, const uint8_t* s)
+{
+    std::memcpy(d, s, 64);
+}
+
+// Runs move(d, s) on each of h rows.
+template <typename F>
+static inline void each_row(uint8_t* d, int32_t dst_pitch, const uint8_t* s, int32_t src_pitch,
+                            int32_t h, F move)
+{
+    for (int32_t i = 0; i < h; ++i, d += dst_pitch, s += src_pitch)
+        move(d, s);
+}
+
+// Copies h rows of n bytes between rows that do not overlap. Rows of tiles,
+// sprites and glyphs (up to 256 bytes) are moved inline in pieces of 64, 32,
+// 16, 8 or 4 bytes, the last piece ending at the row's end and overlapping
+// the one before, so there is no per-pixel tail. The size class is chosen
+// once per copy, not per row, and the pieces are not a loop (a loop of them
+// would be turned back into a library call, whose set-up costs more than
+// these rows). Longer rows go to memcpy.
+ROW_LOOP static void copy_rows(uint8_t* d, int32_t dst_pitch, const uint8_t* s, int32_t src_pitch,
+                               int32_t n, int32_t h)
+{
+    using row = uint8_t* __restrict;
+    using from = const uint8_t* __restrict;
+    if (n > 256) {
+        each_row(d, dst_pitch, s, src_pitch, h, [n](row d, from s) { std::memcpy(d, s, n); });
+    } else if (n > 128) {
+        each_row(d, dst_pitch, s, src_pitch, h, [n](row d, from s) {
+            move64(d, s);
+            move64(d + 64, s + 64);
+            if (n > 192)
+                move64(d + 128, s + 128);
+            move64(d + n - 64, s + n - 64);
+        });
+    } else if (n > 64) {
+        each_row(d, dst_pitch, s, src_pitch, h, [n](row d, from s) {
+            move64(d, s);
+            move64(d + n - 64, s + n - 64);
+        });
+    } else if (n == 64) {
+        each_row(d, dst_pitch, s, src_pitch, h, [](row d, from s) { move64(d, s); });
+    } else if (n >= 32) {
+        each_row(d, dst_pitch, s, src_pitch, h, [n](row d, from s) {
+            std::memcpy(d, s, 32);
+            std::memcpy(d + n - 32, s + n - 32, 32);
+        });
+    } else if (n >= 16) {
+        each_row(d, dst_pitch, s, src_pitch, h, [n](row d, from s) {
+            std::memcpy(d, s, 16);
+            std::memcpy(d + n - 16, s + n - 16, 16);
+        });
+    } else if (n >= 8) {
+        each_row(d, dst_pitch, s, src_pitch, h, [n](row d, from s) {
+            std::memcpy(d, s, 8);
+            std::memcpy(d + n - 8, s + n - 8, 8);
+        });
+    } else if (n >= 4) {
+        each_row(d, dst_pitch, s, src_pitch, h, [n](row d, from s) {
+            std::memcpy(d, s, 4);
+            std::memcpy(d + n - 4, s + n - 4, 4);
+        });
+    } else {
+        each_row(d, dst_pitch, s, src_pitch, h, [n](row d, from s) {
+            for (int32_t i = 0; i < n; ++i)
+                d[i] = s[i];
+        });
+    }
+}
+
+// Source pixels equal to key keep the destination pixel: a select over every
+// pixel, with no branch, that the compiler turns into vector compares and
+// blends (masked stores at the AVX-512 level). P pixels at a time.
+template <typename T, int P>
+static inline void keyed_block(T* __restrict d, const T* __restrict s, T key)
+{
+    for (int i = 0; i < P; ++i) {
+        T v = s[i];
+        T o = d[i];
+        d[i] = v == key ? o : v;
+    }
+}
+
+// A keyed row in blocks of 64 bytes (32 bytes, 16 bytes for narrower rows).
+// The select can be applied twice to a pixel with the same result, so the
+// last block simply ends at the row's end, overlapping the one before,
+// instead of a pixel-by-pixel tail.
+template <typename T, int P>
+static inline bool keyed_blocks(T* __restrict d, const T* __restrict s, int32_t count, T key)
+{
+    if (count < P)
+        return false;
+    int32_t i = 0;
+    for (; i + P <= count; i += P)
+        keyed_block<T, P>(d + i, s + i, key);
+    if (i < count)
+        keyed_block<T, P>(d + count - P, s + count - P, key);
+    return true;
+}
+
 template <typename T>
-static void keyed_span(uint8_t* __restrict dst, const uint8_t* __restrict src, int32_t count, T key)
+static inline void keyed_span(uint8_t* __restrict dst, const uint8_t* __restrict src, int32_t count, T key)
 {
     T* __restrict d = reinterpret_cast<T*>(dst);
     const T* __restrict s = reinterpret_cast<const T*>(src);
+    constexpr int wide = 64 / sizeof(T);
+    if (keyed_blocks<T, wide>(d, s, count, key) || keyed_blocks<T, wide / 2>(d, s, count, key) ||
+        keyed_blocks<T, wide / 4>(d, s, count, key))
+        return;
     for (int32_t i = 0; i < count; ++i) {
         T v = s[i];
         T o = d[i];
@@ -111,12 +243,25 @@ static void keyed_span(uint8_t* __restrict dst, const uint8_t* __restrict src, i
     }
 }
 
-template <typename T>
-static void keyed_rows(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch,
-                       int32_t w, int32_t h, T key)
+ROW_LOOP static void keyed_rows8(uint8_t* d, int32_t dst_pitch, const uint8_t* s, int32_t src_pitch,
+                                 int32_t w, int32_t h, uint8_t key)
 {
-    for (int32_t i = 0; i < h; ++i, dst += dst_pitch, src += src_pitch)
-        keyed_span<T>(dst, src, w, key);
+    for (int32_t i = 0; i < h; ++i, d += dst_pitch, s += src_pitch)
+        keyed_span<uint8_t>(d, s, w, key);
+}
+
+ROW_LOOP static void keyed_rows16(uint8_t* d, int32_t dst_pitch, const uint8_t* s, int32_t src_pitch,
+                                  int32_t w, int32_t h, uint16_t key)
+{
+    for (int32_t i = 0; i < h; ++i, d += dst_pitch, s += src_pitch)
+        keyed_span<uint16_t>(d, s, w, key);
+}
+
+ROW_LOOP static void keyed_rows32(uint8_t* d, int32_t dst_pitch, const uint8_t* s, int32_t src_pitch,
+                                  int32_t w, int32_t h, uint32_t key)
+{
+    for (int32_t i = 0; i < h; ++i, d += dst_pitch, s += src_pitch)
+        keyed_span<uint32_t>(d, s, w, key);
 }
 
 // A copy within one surface whose rectangles overlap: rows go through a
@@ -176,14 +321,13 @@ bool copy_rect(surface* dst, int32_t dst_x, int32_t dst_y, const surface* src, i
     const uint8_t* s = at(src, src_x, src_y);
     int32_t bytes = w * src->bytes_per_pixel;
     if (!keyed) {
-        for (int32_t i = 0; i < h; ++i, d += dst->pitch, s += src->pitch)
-            std::memcpy(d, s, bytes);
+        copy_rows(d, dst->pitch, s, src->pitch, bytes, h);
         return true;
     }
     switch (src->bytes_per_pixel) {
-    case 1: keyed_rows<uint8_t>(d, dst->pitch, s, src->pitch, w, h, static_cast<uint8_t>(src->key)); break;
-    case 2: keyed_rows<uint16_t>(d, dst->pitch, s, src->pitch, w, h, static_cast<uint16_t>(src->key)); break;
-    case 4: keyed_rows<uint32_t>(d, dst->pitch, s, src->pitch, w, h, src->key); break;
+    case 1: keyed_rows8(d, dst->pitch, s, src->pitch, w, h, static_cast<uint8_t>(src->key)); break;
+    case 2: keyed_rows16(d, dst->pitch, s, src->pitch, w, h, static_cast<uint16_t>(src->key)); break;
+    case 4: keyed_rows32(d, dst->pitch, s, src->pitch, w, h, src->key); break;
     }
     return true;
 }
