@@ -76,7 +76,8 @@ void write_file(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    if (!bytes.empty())
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
 }
 
@@ -331,10 +332,10 @@ TEST_F(Bmp, TeamLoadOfANonEightBitFileChangesNothing)
 
 TEST(RemapTeamColours, RowsAreWidthBytesApartFromTheOffset)
 {
-    uint8_t bytes[12] = {212, 213, 214, 215, 212, 213, 214, 215, 211, 216, 212, 0};
-    remap_team_colours(1, 1, 4, 2, bytes, 250);  // from byte 5, 8 bytes
-    const uint8_t want[12] = {212, 213, 214, 215, 212, 251, 252, 253, 211, 216, 250, 0};
-    for (int i = 0; i < 12; ++i)
+    uint8_t bytes[14] = {212, 213, 214, 215, 212, 213, 214, 215, 211, 216, 212, 0, 213, 212};
+    remap_team_colours(1, 1, 4, 2, bytes, 250);  // bytes 5..12
+    const uint8_t want[14] = {212, 213, 214, 215, 212, 251, 252, 253, 211, 216, 250, 0, 251, 212};
+    for (int i = 0; i < 14; ++i)
         EXPECT_EQ(bytes[i], want[i]) << i;
     // Eight-bit arithmetic: base 254 wraps.
     uint8_t wrap[4] = {212, 213, 214, 215};
