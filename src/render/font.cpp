@@ -1,0 +1,118 @@
+// The bitmap font: the glyph table, text drawing from the two glyph images,
+// the text-entry step of the name fields and the surface-count screen.
+#include "render/font.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "render/bmp.h"
+#include "render/colours.h"
+#include "render/display.h"
+#include "render/draw.h"
+#include "shell/byte_reader.h"
+#include "shell/cp1251.h"
+#include "shell/file_access.h"
+#include "shell/input_latch.h"
+#include "shell/shell.h"
+
+glyph glyph_table[glyph_count] = {};
+int32_t font_slot_b = -1;
+int32_t font_slot_w = -1;
+
+bool load_font()
+{
+    if (!load_bmp(font_slot_b, "data\\font\\smallb.bmp"))
+        return false;
+    if (!load_bmp(font_slot_w, "data\\font\\smallw.bmp"))
+        return false;
+    load_glyph_table();
+    return true;
+}
+
+bool load_glyph_table()
+{
+    // One byte more than a valid file, so that a longer one is recognised.
+    static uint8_t buffer[glyph_file_size + 1];
+    int64_t size = read_whole_file("data\\font\\smf.fn", buffer, sizeof buffer);
+    if (size != glyph_file_size)
+        return false;
+    byte_reader r {buffer, size};
+    for (glyph& g : glyph_table) {
+        g.x = r.i32();
+        g.y = r.i32();
+        g.width = r.i32();
+        g.height = r.i32();
+    }
+    return true;
+}
+
+// Draws text from the glyph image in slot.
+static void draw_glyphs(const char* text, int32_t x, int32_t y, int32_t slot)
+{
+    for (const char* p = text; *p != 0; ++p) {
+        const glyph& g = glyph_table[static_cast<uint8_t>(*p)];
+        if (g.width == 0 || g.height == 0)
+            continue;
+        blit_keyed(x, y, g.x, g.y, g.width, g.height, slot);
+        x += g.width + 1;
+    }
+}
+
+void draw_text(const char* text, int32_t x, int32_t y)
+{
+    draw_glyphs(text, x, y, font_slot_b);
+}
+
+void draw_text_w(const char* text, int32_t x, int32_t y)
+{
+    draw_glyphs(text, x, y, font_slot_w);
+}
+
+// The characters a name field takes: a few marks, digits, Latin letters and
+// the Cyrillic letters А..я (192..255 in code page 1251).
+static bool accepted(uint8_t c)
+{
+    switch (c) {
+    case '-': case ' ': case '.': case ',': case '!': case '?': case '"':
+        return true;
+    }
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 192;
+}
+
+void edit_text(char* buffer, int32_t capacity)
+{
+    if (!char_ready)
+        return;
+    uint8_t c = typed_char;
+    if (c == 13)
+        return;  // Enter stays pending: the dialog reads it as "done"
+    if (buffer != nullptr && capacity > 0) {
+        // A buffer without a terminator counts as full.
+        size_t length = strnlen(buffer, static_cast<size_t>(capacity));
+        if (c == 8) {
+            if (length > 0)
+                buffer[length - 1] = 0;
+        } else if (accepted(c) && length < max_edit_length &&
+                   length + 1 < static_cast<size_t>(capacity)) {
+            buffer[length] = static_cast<char>(c);
+            buffer[length + 1] = 0;
+        }
+    }
+    char_ready = 0;
+}
+
+void show_surface_count()
+{
+    while (!quit_requested) {
+        drain_messages();
+        fill_box(0, 0, screen_width, screen_height, colour_grey4);
+        char text[256];
+        std::snprintf(text, sizeof text, "%s %d", "Колличество загруженных поверхностей|"_cp,
+                      surface_count);
+        draw_text(text, 50, 100);
+        present();
+        if (platform_key_held(key_escape))
+            quit_requested = 1;
+    }
+}
