@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/headless/headless.h"
 #include "sound/mixer.h"
 #include "sound/sound.h"
 #include "wave_builder.h"
@@ -12,14 +13,13 @@
 namespace fs = std::filesystem;
 using namespace wave_builder;
 
-extern char scratch_last_fatal[256];
-
 namespace {
 
-// The text of the last fatal report.
+// The text of the last message box, which fatal_error shows.
 std::string last_fatal()
 {
-    return scratch_last_fatal;
+    int n = headless_box_count();
+    return n > 0 ? headless_box_text(n - 1) : "";
 }
 
 // Sound slot n is mixer buffer n; effect slot s copy c is 400 + 3s + c.
@@ -32,6 +32,8 @@ class SoundTables : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        headless_reset();
+        headless_echo_boxes(false);
         release_sound();
         sound_count = 0;
         effect_count = 0;
