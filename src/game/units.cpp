@@ -79,7 +79,7 @@ void place_hero(int x, int y)
     hero.sight_range = 4;
     hero.speed = 4;
     hero.step_delay = 8;
-    hero.direction = random_range(0, 8);
+    hero.direction = random_draw() % 8;  // one draw, rand mod 8, as spawn_unit
     hero.cell_x = x;
     hero.cell_y = y;
     hero.pixel_x = 32 * x;

@@ -1,0 +1,43 @@
+// Passability grids: the grid of free and blocked cells that units plan and
+// move over, and the two full-map working grids of the wave search.
+#pragma once
+
+#include <cstdint>
+
+#include "map/map.h"
+
+// Values of base_grid (and of search_grid before a search marks it).
+constexpr int32_t grid_outside = 0;   // beyond the map's width and height
+constexpr int32_t grid_free = 254;    // nothing stands here
+constexpr int32_t grid_blocked = 255; // water, an object or the border band
+
+// The grids, indexed [x][y]; only the top-left grid_width x grid_height cells
+// belong to the map.
+// base_grid: 254 free, 255 blocked, 0 outside the map. Built by setup_grids
+// and block_map; the unit behaviour writes it as units enter and leave cells.
+extern int32_t base_grid[max_map_size][max_map_size];
+// search_grid: a copy of base_grid with the marks of a wave search (253 goal,
+// 0 start, 1..251 the wave that reached a cell).
+extern int32_t search_grid[max_map_size][max_map_size];
+// direction_grid: for each cell a wave search reached, the direction code of
+// the step back toward the cell it was reached from.
+extern int32_t direction_grid[max_map_size][max_map_size];
+
+// The map size the grids were built for (the map's map_width, map_height).
+extern int32_t grid_width;
+extern int32_t grid_height;
+
+// Starts fresh grids for a map of width x height cells (each 1..128): zeroes
+// all three grids, frees every map cell, walls the border band and seeds
+// search_grid with base_grid. Refuses another size and changes nothing.
+// The game loop calls it after loading a map, before block_map.
+bool setup_grids(int width, int height);
+
+// Blocks every cell of water (terrain kinds 0 and 1) or with an object in it,
+// then walls the border band. Reads terrain_layer and object_layer; the game
+// loop calls it once after setup_grids.
+void block_map();
+
+// Blocks the two-cell band along the map's four edges (only cells inside the
+// map). Called by setup_grids and block_map.
+void wall_border();

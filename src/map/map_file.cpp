@@ -1,0 +1,299 @@
+#include "map/map_file.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "game/units.h"
+#include "map/map.h"
+#include "shell/byte_reader.h"
+#include "shell/file_access.h"
+#include "shell/random.h"
+
+// The unit fields a map file keeps, in the file's order (not the record's).
+constexpr int stored_unit_fields = 16;
+static int32_t unit::* const stored_fields[stored_unit_fields] = {
+    &unit::active,     &unit::race,           &unit::team,       &unit::attack_range,
+    &unit::sight_range, &unit::max_hit_points, &unit::hit_points, &unit::damage_min,
+    &unit::damage_max, &unit::speed,          &unit::step_delay, &unit::direction,
+    &unit::cell_x,     &unit::cell_y,         &unit::pixel_x,    &unit::pixel_y,
+};
+// Where active, race, team and direction sit among the stored fields.
+constexpr int field_active = 0;
+constexpr int field_race = 1;
+constexpr int field_team = 2;
+constexpr int field_direction = 11;
+constexpr int field_cell_x = 12;
+constexpr int field_cell_y = 13;
+
+// The largest valid file: a 128 x 128 map storing every slot but slot 0.
+constexpr int64_t max_map_file_bytes =
+    6 + 14LL * max_map_size * max_map_size + 32LL * max_live_units;
+
+// A whole map file as read, one byte more than the largest valid file so
+// that an oversized one shows up as such.
+static uint8_t file_bytes[max_map_file_bytes + 1];
+// The file being saved, built whole before it is written.
+static uint8_t save_buffer[max_map_file_bytes];
+
+// Why the last load or save was refused; "" after a success.
+static char refusal[200];
+
+// The four full tiles of a sheet's row 0, by column.
+static const int32_t full_tile_x[4] = {0, 32, 64, 96};
+
+int64_t map_file_size(int width, int height, int unit_slots)
+{
+    return 6 + 14LL * width * height + 32LL * unit_slots;
+}
+
+const char* map_refusal()
+{
+    return refusal;
+}
+
+// Records the reason for a refusal and returns false.
+__attribute__((format(printf, 1, 2))) static bool refuse(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(refusal, sizeof refusal, format, args);
+    va_end(args);
+    return false;
+}
+
+// Builds "data\map\<name>.map" into path (60 bytes); false with a reason
+// for an empty or over-long name.
+static bool map_path(const char* name, char (&path)[map_name_size])
+{
+    if (name == nullptr || name[0] == 0)
+        return refuse("the map name is empty");
+    size_t length = std::strlen(name);
+    if (length > max_map_name_length)
+        return refuse("the map name has %zu characters, at most %d fit", length,
+                      max_map_name_length);
+    std::snprintf(path, sizeof path, "data\\map\\%s.map", name);
+    return true;
+}
+
+static bool in_range(uint32_t value, uint32_t lo, uint32_t hi)
+{
+    return value >= lo && value <= hi;
+}
+
+// Checks the size and the header (width, height, unit count) of a file.
+static bool check_header(const uint8_t* data, int64_t size, int& width, int& height, int& units)
+{
+    if (size < 6)
+        return refuse("size is %lld bytes, too short for a map file", static_cast<long long>(size));
+    byte_reader in {data, size};
+    width = static_cast<int>(in.u16());
+    height = static_cast<int>(in.u16());
+    if (!in_range(width, 1, max_map_size))
+        return refuse("width %d is outside 1..%d", width, max_map_size);
+    if (!in_range(height, 1, max_map_size))
+        return refuse("height %d is outside 1..%d", height, max_map_size);
+    int64_t count_at = 4 + 14LL * width * height;
+    if (size < count_at + 2)
+        return refuse("size is %lld bytes, too short for a %dx%d map (at least %lld)",
+                      static_cast<long long>(size), width, height,
+                      static_cast<long long>(map_file_size(width, height, 0)));
+    in.pos = count_at;
+    units = static_cast<int>(in.u16());
+    if (units > max_live_units)
+        return refuse("unit count %d is outside 0..%d", units, max_live_units);
+    int64_t expected = map_file_size(width, height, units);
+    if (size != expected)
+        return refuse("size is %lld bytes, expected %lld for a %dx%d map with %d unit%s",
+                      static_cast<long long>(size), static_cast<long long>(expected), width,
+                      height, units, units == 1 ? "" : "s");
+    return true;
+}
+
+// Checks every record of a file whose header passed; a value that would
+// index outside a table or the map is refused.
+static bool check_records(const uint8_t* data, int64_t size, int width, int height, int units)
+{
+    byte_reader in {data, size};
+    in.pos = 4;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint32_t kind = in.u16(), tile_set = in.u16(), tile_x = in.u16(), tile_y = in.u16();
+            if (kind >= terrain_kind_count)
+                return refuse("terrain cell (%d, %d) has kind %u, outside 0..6", x, y, kind);
+            if (tile_set >= terrain_kind_count)
+                return refuse("terrain cell (%d, %d) has tile set %u, outside 0..6", x, y,
+                              tile_set);
+            if (tile_x % cell_size != 0 || tile_x >= tile_sheet_width)
+                return refuse("terrain cell (%d, %d) has tile x %u, not 0, 32, 64 or 96", x, y,
+                              tile_x);
+            if (tile_y % cell_size != 0 || tile_y >= tile_sheet_height)
+                return refuse("terrain cell (%d, %d) has tile y %u, not 0, 32, 64, 96 or 128",
+                              x, y, tile_y);
+        }
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint32_t kind = in.u16(), index = in.u16();
+            in.u16();  // value: any number loads
+            if (kind != object_none && kind != object_unit && kind != object_tree &&
+                kind != object_rock)
+                return refuse("object cell (%d, %d) has kind %u, not 0, 1, 3 or 4", x, y, kind);
+            if (kind == object_unit && !in_range(index, 1, max_live_units))
+                return refuse("object cell (%d, %d) names unit %u, outside 1..%d", x, y, index,
+                              max_live_units);
+            if ((kind == object_tree || kind == object_rock) && !in_range(index, 1, 15))
+                return refuse("object cell (%d, %d) holds %s frame %u, outside 1..15", x, y,
+                              kind == object_tree ? "tree" : "rock", index);
+        }
+    in.u16();  // the unit count, checked with the header
+    for (int slot = 1; slot <= units; ++slot) {
+        uint32_t field[stored_unit_fields];
+        for (uint32_t& value : field)
+            value = in.u16();
+        if (field[field_race] != race_orc && field[field_race] != race_human)
+            return refuse("unit %d has race %u, not 0 or 1", slot, field[field_race]);
+        if (field[field_team] >= team_count)
+            return refuse("unit %d has team %u, outside 0..7", slot, field[field_team]);
+        if (field[field_direction] >= direction_count)
+            return refuse("unit %d faces direction %u, outside 0..7", slot,
+                          field[field_direction]);
+        if (field[field_active] != 0 &&
+            (field[field_cell_x] >= static_cast<uint32_t>(width) ||
+             field[field_cell_y] >= static_cast<uint32_t>(height)))
+            return refuse("unit %d stands at cell (%u, %u), outside the %dx%d map", slot,
+                          field[field_cell_x], field[field_cell_y], width, height);
+    }
+    return in.ok;
+}
+
+// Copies a checked file into the map and the unit table. Each 16-bit number
+// is zero-extended into its field.
+static void apply_map(const uint8_t* data, int64_t size, int width, int height, int units)
+{
+    byte_reader in {data, size};
+    in.pos = 4;
+    map_width = width;
+    map_height = height;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            terrain_cell& cell = terrain_layer[x][y];
+            cell.kind = static_cast<int32_t>(in.u16());
+            cell.tile_set = static_cast<int32_t>(in.u16());
+            cell.tile_x = static_cast<int32_t>(in.u16());
+            cell.tile_y = static_cast<int32_t>(in.u16());
+        }
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            object_cell& cell = object_layer[x][y];
+            cell.kind = static_cast<int32_t>(in.u16());
+            cell.index = static_cast<int32_t>(in.u16());
+            cell.value = static_cast<int32_t>(in.u16());
+        }
+    in.u16();
+    unit_count = units;
+    for (int slot = 1; slot <= units; ++slot) {
+        // The fields the file does not keep (behaviour, path) start at 0.
+        unit& u = unit_table[slot];
+        u = unit {};
+        for (int f = 0; f < stored_unit_fields; ++f)
+            u.*stored_fields[f] = static_cast<int32_t>(in.u16());
+        u.image = unit_images[u.race][u.team];
+    }
+    // A live unit left above the stored slots would be skipped by every later
+    // save, so the slots beyond the file's are freed.
+    for (int slot = units + 1; slot < max_units; ++slot)
+        unit_table[slot] = unit {};
+}
+
+bool load_map(const char* name)
+{
+    char path[map_name_size];
+    if (!map_path(name, path))
+        return false;
+    int64_t size = read_whole_file(path, file_bytes, sizeof file_bytes);
+    if (size < 0) {
+        file_id file = open_read(path);
+        if (file == invalid_file)
+            return refuse("%s cannot be opened", path);
+        int64_t actual = file_size(file);
+        close_file(file);
+        if (actual > max_map_file_bytes)
+            return refuse("size is %lld bytes, more than the largest map file (%lld)",
+                          static_cast<long long>(actual),
+                          static_cast<long long>(max_map_file_bytes));
+        return refuse("%s could not be read", path);
+    }
+    int width = 0, height = 0, units = 0;
+    if (!check_header(file_bytes, size, width, height, units) ||
+        !check_records(file_bytes, size, width, height, units))
+        return false;
+    apply_map(file_bytes, size, width, height, units);
+    refusal[0] = 0;
+    return true;
+}
+
+// Stores the low 16 bits of value at pos, little-endian.
+static void put_u16(int64_t& pos, int32_t value)
+{
+    save_buffer[pos] = static_cast<uint8_t>(value);
+    save_buffer[pos + 1] = static_cast<uint8_t>(value >> 8);
+    pos += 2;
+}
+
+bool save_map(const char* name)
+{
+    char path[map_name_size];
+    if (!map_path(name, path))
+        return false;
+    if (!in_range(map_width, 1, max_map_size) || !in_range(map_height, 1, max_map_size))
+        return refuse("the map size %dx%d is outside 1..%d", map_width, map_height,
+                      max_map_size);
+    if (!in_range(unit_count, 0, max_live_units))
+        return refuse("unit count %d is outside 0..%d", unit_count, max_live_units);
+
+    int64_t pos = 0;
+    put_u16(pos, map_width);
+    put_u16(pos, map_height);
+    for (int y = 0; y < map_height; ++y)
+        for (int x = 0; x < map_width; ++x) {
+            const terrain_cell& cell = terrain_layer[x][y];
+            put_u16(pos, cell.kind);
+            put_u16(pos, cell.tile_set);
+            put_u16(pos, cell.tile_x);
+            put_u16(pos, cell.tile_y);
+        }
+    for (int y = 0; y < map_height; ++y)
+        for (int x = 0; x < map_width; ++x) {
+            const object_cell& cell = object_layer[x][y];
+            put_u16(pos, cell.kind);
+            put_u16(pos, cell.index);
+            put_u16(pos, cell.value);
+        }
+    put_u16(pos, unit_count);
+    for (int slot = 1; slot <= unit_count; ++slot)
+        for (int f = 0; f < stored_unit_fields; ++f)
+            put_u16(pos, unit_table[slot].*stored_fields[f]);
+
+    save_file file;
+    if (!begin_save(file, path))
+        return refuse("%s cannot be created", path);
+    save_bytes(file, save_buffer, static_cast<int>(pos));
+    if (!end_save(file))
+        return refuse("%s could not be written; the old file is kept", path);
+    refusal[0] = 0;
+    return true;
+}
+
+bool new_map(int cover)
+{
+    if (!in_range(cover, 0, terrain_kind_count - 1) || !in_range(map_width, 1, max_map_size) ||
+        !in_range(map_height, 1, max_map_size))
+        return false;
+    for (int y = 0; y < map_height; ++y)
+        for (int x = 0; x < map_width; ++x)
+            terrain_layer[x][y] = terrain_cell {cover, cover, full_tile_x[random_range(0, 4)], 0};
+    std::memset(object_layer, 0, sizeof object_layer);
+    std::memset(unit_table, 0, sizeof unit_table);
+    unit_count = 1;
+    return true;
+}

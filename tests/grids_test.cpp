@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include "game/grids.h"
+#include "map/map.h"
+
+// A map of width x height cells of one terrain kind with no objects.
+static void make_map(int width, int height, int32_t terrain)
+{
+    clear_layers();
+    map_width = width;
+    map_height = height;
+    for (int x = 0; x < max_map_size; ++x)
+        for (int y = 0; y < max_map_size; ++y)
+            terrain_layer[x][y].kind = terrain;
+}
+
+// The value every cell of a bare map of that size must hold: free inside,
+// blocked on the two-cell band, 0 outside the map.
+static int32_t bare_value(int width, int height, int x, int y)
+{
+    if (x >= width || y >= height)
+        return grid_outside;
+    if (x < 2 || y < 2 || x >= width - 2 || y >= height - 2)
+        return grid_blocked;
+    return grid_free;
+}
+
+TEST(Grids, BareMapsAreFreeInsideTheBorderBandAndZeroOutside)
+{
+    const int sizes[][2] = {{32, 32}, {128, 128}, {40, 20}, {5, 70}, {4, 4}};
+    for (const auto& size : sizes) {
+        make_map(size[0], size[1], terrain_grass);
+        ASSERT_TRUE(setup_grids(size[0], size[1]));
+        block_map();
+        for (int x = 0; x < max_map_size; ++x)
+            for (int y = 0; y < max_map_size; ++y)
+                ASSERT_EQ(base_grid[x][y], bare_value(size[0], size[1], x, y))
+                    << size[0] << "x" << size[1] << " at " << x << "," << y;
+    }
+}
+
+TEST(Grids, SetupZeroesTheWorkingGridsAndSeedsTheSearchGrid)
+{
+    make_map(32, 32, terrain_grass);
+    for (int x = 0; x < max_map_size; ++x)
+        for (int y = 0; y < max_map_size; ++y) {
+            search_grid[x][y] = 7;
+            direction_grid[x][y] = 5;
+            base_grid[x][y] = 255;
+        }
+    ASSERT_TRUE(setup_grids(32, 32));
+    EXPECT_EQ(grid_width, 32);
+    EXPECT_EQ(grid_height, 32);
+    for (int x = 0; x < max_map_size; ++x)
+        for (int y = 0; y < max_map_size; ++y) {
+            ASSERT_EQ(search_grid[x][y], base_grid[x][y]);
+            ASSERT_EQ(direction_grid[x][y], 0);
+            ASSERT_EQ(base_grid[x][y], bare_value(32, 32, x, y));
+        }
+}
+
+TEST(Grids, WaterBlocksAndEveryOtherTerrainIsFree)
+{
+    const struct {
+        int32_t terrain;
+        int32_t expected;
+    } cases[] = {
+        {terrain_deep_water, grid_blocked}, {terrain_shallow_water, grid_blocked},
+        {terrain_sand, grid_free},          {terrain_mud, grid_free},
+        {terrain_grass, grid_free},         {terrain_dark_grass, grid_free},
+        {terrain_stone, grid_free},
+    };
+    for (const auto& c : cases) {
+        make_map(32, 32, terrain_grass);
+        terrain_layer[10][12].kind = c.terrain;
+        ASSERT_TRUE(setup_grids(32, 32));
+        block_map();
+        EXPECT_EQ(base_grid[10][12], c.expected) << "terrain " << c.terrain;
+        EXPECT_EQ(base_grid[11][12], grid_free);
+    }
+}
+
+TEST(Grids, TreesRocksAndUnitsBlockTheirCells)
+{
+    make_map(32, 32, terrain_stone);
+    object_layer[5][6] = {object_tree, 3, 150};
+    object_layer[7][8] = {object_rock, 12, 200};
+    object_layer[9][10] = {object_unit, 2, 0};
+    ASSERT_TRUE(setup_grids(32, 32));
+    block_map();
+    EXPECT_EQ(base_grid[5][6], grid_blocked);
+    EXPECT_EQ(base_grid[7][8], grid_blocked);
+    EXPECT_EQ(base_grid[9][10], grid_blocked);
+    EXPECT_EQ(base_grid[6][6], grid_free);
+    EXPECT_EQ(base_grid[5][7], grid_free);
+}
+
+TEST(Grids, LayersBeyondTheMapAreIgnored)
+{
+    make_map(32, 32, terrain_deep_water);
+    for (int x = 0; x < 32; ++x)
+        for (int y = 0; y < 32; ++y)
+            terrain_layer[x][y].kind = terrain_grass;
+    object_layer[40][10].kind = object_tree;
+    ASSERT_TRUE(setup_grids(32, 32));
+    block_map();
+    for (int x = 0; x < max_map_size; ++x)
+        for (int y = 0; y < max_map_size; ++y)
+            ASSERT_EQ(base_grid[x][y], bare_value(32, 32, x, y)) << x << "," << y;
+}
+
+TEST(Grids, RefusesSizesOutsideTheLayersAndKeepsTheGrid)
+{
+    make_map(32, 32, terrain_grass);
+    ASSERT_TRUE(setup_grids(32, 32));
+    base_grid[10][10] = grid_blocked;
+    const int bad[][2] = {{0, 32}, {32, 0}, {129, 32}, {32, 129}, {-1, -1}};
+    for (const auto& size : bad) {
+        EXPECT_FALSE(setup_grids(size[0], size[1])) << size[0] << "x" << size[1];
+        EXPECT_EQ(grid_width, 32);
+        EXPECT_EQ(grid_height, 32);
+        EXPECT_EQ(base_grid[10][10], grid_blocked);
+        EXPECT_EQ(base_grid[10][11], grid_free);
+    }
+}
+
+// On maps under four cells a side the band's far columns and rows fall
+// outside the map; the cells there must stay 0.
+TEST(Grids, TinyMapsKeepTheirOutsideZero)
+{
+    const int sizes[][2] = {{1, 1}, {2, 3}, {3, 1}, {1, 9}};
+    for (const auto& size : sizes) {
+        make_map(size[0], size[1], terrain_grass);
+        ASSERT_TRUE(setup_grids(size[0], size[1]));
+        block_map();
+        for (int x = 0; x < max_map_size; ++x)
+            for (int y = 0; y < max_map_size; ++y)
+                ASSERT_EQ(base_grid[x][y], bare_value(size[0], size[1], x, y))
+                    << size[0] << "x" << size[1] << " at " << x << "," << y;
+    }
+}
