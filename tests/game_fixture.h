@@ -22,6 +22,7 @@
 #include "platform/headless/headless.h"
 #include "render/colours.h"
 #include "render/display.h"
+#include "render/font.h"
 #include "shell/entry.h"
 #include "shell/input_latch.h"
 #include "shell/random.h"
@@ -146,6 +147,11 @@ inline void begin_run()
     sound_count = 0;
     effect_count = 0;
     effect_player = nullptr;
+    // Image slots as a fresh process has them.
+    for (int32_t& slot : tile_slots)
+        slot = -1;
+    tree_slot = -1;
+    font_slot_b = font_slot_w = -1;
     set_random_state(1);
 }
 
