@@ -170,7 +170,7 @@ protected:
     {
         copy_data_set();
         headless_reset();
-        headless_echo_boxes(true);
+        headless_echo_boxes(false);
         // A fresh process: nothing asked to stop, nothing latched.
         quit_requested = 0;
         reset_input_latch();

@@ -10,6 +10,7 @@
 #include "map_editor/map_dialogs.h"
 #include "map_editor_fixture.h"
 #include "render/colours.h"
+#include "shell/cp1251.h"
 #include "shell/input_latch.h"
 
 using namespace editor_test;
@@ -76,6 +77,43 @@ TEST_F(MapEditor, StartsWithTheGrassMapSingleAndTheSandBrush)
     run_editor(1);
     EXPECT_TRUE(checked);
     EXPECT_EQ(headless_box_count(), 0);
+}
+
+TEST_F(MapEditor, StartFailuresEndTheLoopWithTheirReport)
+{
+    namespace fs = std::filesystem;
+    struct {
+        const char* hidden;  // a data file taken away for the run, or nullptr
+        int32_t width;       // the configuration's screen width
+        const char* report;  // the fatal report's step, or nullptr for none
+    } cases[] = {
+        {nullptr, 800, "задании размера экрана"_cp},
+        {"data/map/tiles/mud.bmp", 1024, "загрузке растра"_cp},
+        {"data/images/tree.bmp", 1024, "загрузке растра"_cp},
+        {"data/images/footman.bmp", 1024, nullptr},  // unit sprites: silent
+    };
+    for (const auto& t : cases) {
+        SetUp();
+        if (t.hidden != nullptr)
+            fs::rename(t.hidden, std::string(t.hidden) + ".away");
+        configuration config = map_editor_configuration;
+        config.screen_width = t.width;
+        config.screen_height = t.width == 800 ? 600 : 768;
+        last_pass = 5;
+        passes_seen = 0;
+        headless_set_pass_hook(after_pass, nullptr);
+        run_entry(config);
+        end_process();
+        if (t.hidden != nullptr)
+            fs::rename(std::string(t.hidden) + ".away", t.hidden);
+        EXPECT_EQ(passes_seen, 0) << t.width;
+        if (t.report == nullptr) {
+            EXPECT_EQ(headless_box_count(), 0);
+        } else {
+            ASSERT_EQ(headless_box_count(), 1);
+            EXPECT_EQ(headless_box_text(0), std::string("Программа прервана\nОшибка в "_cp) + t.report);
+        }
+    }
 }
 
 TEST_F(MapEditor, PaintingGrassAtCursor300_40PaintsVertex1_1)

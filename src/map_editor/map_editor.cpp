@@ -102,7 +102,7 @@ static bool start_editor()
         fatal_error(main_window, "загрузке растра"_cp);
         return false;
     }
-    load_tree_frames();
+    load_tree_frames(tree_slot);
     if (!load_unit_sprites())
         return false;
     clear_layers();
