@@ -5,6 +5,7 @@
 #include <string>
 
 #include "game/grids.h"
+#include "game/world_drawing.h"
 #include "game/world_check.h"
 #include "map/map_file.h"
 #include "map_editor/map_dialogs.h"
@@ -12,6 +13,7 @@
 #include "render/colours.h"
 #include "shell/cp1251.h"
 #include "shell/input_latch.h"
+#include "sprites/sprite_data.h"
 
 using namespace editor_test;
 
@@ -114,6 +116,33 @@ TEST_F(MapEditor, StartFailuresEndTheLoopWithTheirReport)
             EXPECT_EQ(headless_box_text(0), std::string("Программа прервана\nОшибка в "_cp) + t.report);
         }
     }
+}
+
+TEST_F(MapEditor, ATreeFrameFileOfTwentyFramesFillsFifteenEntries)
+{
+    namespace fs = std::filesystem;
+    const char* path = "data/images/tree.frm";
+    fs::copy_file(path, "tree.frm.kept", fs::copy_options::overwrite_existing);
+    clear_frames();
+    for (int i = 1; i <= 20; ++i)
+        frame_table[i] = frame_record {0, -i, -2 * i, 4 * i, 3 * i, 10 + i, 20 + i};
+    frame_count = 20;
+    ASSERT_TRUE(save_frame_file("tree"));
+    checks[0] = [] {
+        for (int i = 1; i <= 15; ++i) {
+            const tree_entry& e = tree_table[i];
+            EXPECT_EQ(e.image, tree_slot) << i;
+            EXPECT_EQ(e.offset_x, -i) << i;
+            EXPECT_EQ(e.offset_y, -2 * i) << i;
+            EXPECT_EQ(e.x, 4 * i) << i;
+            EXPECT_EQ(e.width, 10 + i) << i;
+            EXPECT_EQ(e.height, 20 + i) << i;
+        }
+        EXPECT_EQ(tree_table[0].height, 0);
+    };
+    run_editor(1);
+    fs::copy_file("tree.frm.kept", path, fs::copy_options::overwrite_existing);
+    EXPECT_EQ(headless_box_count(), 0);
 }
 
 TEST_F(MapEditor, PaintingGrassAtCursor300_40PaintsVertex1_1)
@@ -288,17 +317,18 @@ TEST_F(MapEditor, TheTeamButtonCyclesThroughFourTeamChoices)
     headless_keep_frames(true);
     click(1, grunt_button);
     // Team choices 0, 1, 2, 3 and back to 0: swatch colour and team.
+    // The colours are filled once the display has started: read them then.
     struct {
-        int32_t swatch;
+        const int32_t* swatch;
         int32_t team;
-    } grunts[] = {{colour_green, 2}, {colour_blue, 0}, {colour_orange, 4}, {colour_violet, 3}, {colour_green, 2}};
+    } grunts[] = {{&colour_green, 2}, {&colour_blue, 0}, {&colour_orange, 4}, {&colour_violet, 3}, {&colour_green, 2}};
     int32_t pass = 2;
     for (int i = 0; i < 5; ++i) {
         press_cell(pass, 2 + i, 5);
         checks[pass] = [i, &grunts] {
             EXPECT_EQ(team_choice, i % 4);
-            EXPECT_EQ(swatch_colour, grunts[i].swatch) << i;
-            EXPECT_EQ(frame_pixel(190, 427), grunts[i].swatch) << i;
+            EXPECT_EQ(swatch_colour, *grunts[i].swatch) << i;
+            EXPECT_EQ(frame_pixel(190, 427), *grunts[i].swatch) << i;
             EXPECT_EQ(unit_table[object_layer[2 + i][5].index].team, grunts[i].team) << i;
         };
         click(pass + 2, grunt_team_button);
