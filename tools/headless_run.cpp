@@ -15,6 +15,7 @@
 
 #include "game/units.h"
 #include "game/world_check.h"
+#include "map/map.h"
 #include "platform/code_page.h"
 #include "platform/headless/headless.h"
 #include "shell/entry.h"
@@ -175,6 +176,83 @@ static const summary_line summary[] = {
     {"world hash", print_world_hash},
 };
 
+// --- The map editor's end state ---------------------------------------------------
+
+static void print_map_width(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(map_width));
+}
+
+static void print_map_height(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(map_height));
+}
+
+static void print_map_name(FILE* out)
+{
+    static char name[3 * map_name_size];
+    cp1251_to_utf8(map_name, name, sizeof name);
+    std::fprintf(out, "%s", name);
+}
+
+// Object cells of a kind inside the map.
+static int count_map_objects(int32_t kind)
+{
+    int n = 0;
+    for (int x = 0; x < map_width && x < max_map_size; ++x)
+        for (int y = 0; y < map_height && y < max_map_size; ++y)
+            n += object_layer[x][y].kind == kind;
+    return n;
+}
+
+static void print_trees(FILE* out)
+{
+    std::fprintf(out, "%d", count_map_objects(object_tree));
+}
+
+static void print_rocks(FILE* out)
+{
+    std::fprintf(out, "%d", count_map_objects(object_rock));
+}
+
+static void print_units_on_map(FILE* out)
+{
+    std::fprintf(out, "%d", count_map_objects(object_unit));
+}
+
+// FNV-1a over the map's cells of both layers, column by column, every field
+// as four little-endian bytes: equal maps print equal hashes.
+static void print_layers_hash(FILE* out)
+{
+    uint64_t h = 14695981039346656037ull;
+    auto mix = [&h](int32_t v) {
+        for (int i = 0; i < 4; ++i) {
+            h ^= static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
+            h *= 1099511628211ull;
+        }
+    };
+    for (int x = 0; x < map_width && x < max_map_size; ++x)
+        for (int y = 0; y < map_height && y < max_map_size; ++y) {
+            const terrain_cell& t = terrain_layer[x][y];
+            const object_cell& o = object_layer[x][y];
+            mix(t.kind), mix(t.tile_set), mix(t.tile_x), mix(t.tile_y);
+            mix(o.kind), mix(o.index), mix(o.value);
+        }
+    std::fprintf(out, "%016llx", static_cast<unsigned long long>(h));
+}
+
+// The lines added for the map editor configuration.
+static const summary_line map_editor_summary[] = {
+    {"map_width", print_map_width},
+    {"map_height", print_map_height},
+    {"map_name", print_map_name},
+    {"unit_count", print_unit_count},
+    {"trees", print_trees},
+    {"rocks", print_rocks},
+    {"units on the map", print_units_on_map},
+    {"layers hash", print_layers_hash},
+};
+
 // --- Start ------------------------------------------------------------------------
 
 static int usage()
@@ -282,5 +360,11 @@ int main(int argc, char** argv)
         line.print(stdout);
         std::printf("\n");
     }
+    if (chosen == &map_editor_configuration)
+        for (const summary_line& line : map_editor_summary) {
+            std::printf("%s: ", line.label);
+            line.print(stdout);
+            std::printf("\n");
+        }
     return headless_dumps_failed() == 0 && !loop_stuck ? 0 : 1;
 }
