@@ -17,6 +17,7 @@
 #include "platform/headless/headless.h"
 #include "shell/entry.h"
 #include "shell/shell.h"
+#include "sprites/sprite_editor.h"
 
 // The largest script read.
 static constexpr long max_script_size = 4 * 1024 * 1024;
@@ -111,6 +112,58 @@ static const summary_line summary[] = {
     {"message boxes", print_boxes},
     {"dumps", print_dumps},
     {"events not delivered", print_events_left},
+};
+
+// The sprite editor's lines, printed after the common ones when it ran.
+static void print_editor_mode(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(editor_mode));
+}
+
+static void print_frame_count(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(frame_count));
+}
+
+static void print_current_frame(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(current_frame));
+}
+
+static void print_current_roll(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(current_roll));
+}
+
+static void print_current_slot(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(current_slot));
+}
+
+static void print_filled_slots(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(filled_roll_slots()));
+}
+
+static void print_filled_entries(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(filled_sprite_entries()));
+}
+
+static void print_tables_hash(FILE* out)
+{
+    std::fprintf(out, "%08x", static_cast<unsigned>(sprite_tables_hash()));
+}
+
+static const summary_line sprite_editor_summary[] = {
+    {"editor_mode", print_editor_mode},
+    {"frame_count", print_frame_count},
+    {"current_frame", print_current_frame},
+    {"current_roll", print_current_roll},
+    {"current_slot", print_current_slot},
+    {"filled roll slots", print_filled_slots},
+    {"filled sprite entries", print_filled_entries},
+    {"sprite tables hash", print_tables_hash},
 };
 
 // --- Start ------------------------------------------------------------------------
@@ -219,6 +272,13 @@ int main(int argc, char** argv)
         std::printf("%s: ", line.label);
         line.print(stdout);
         std::printf("\n");
+    }
+    if (chosen == &sprite_editor_configuration && loop_ran) {
+        for (const summary_line& line : sprite_editor_summary) {
+            std::printf("%s: ", line.label);
+            line.print(stdout);
+            std::printf("\n");
+        }
     }
     return headless_dumps_failed() == 0 && !loop_stuck ? 0 : 1;
 }

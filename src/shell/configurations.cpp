@@ -3,12 +3,13 @@
 
 #include "render/font.h"
 #include "shell/entry.h"
+#include "sprites/sprite_editor.h"
 
-// Until the game and the two editors have their loops, each configuration
-// runs the surface-count screen, which ends on Escape.
+// Until the game and the map editor have their loops, each of them runs the
+// surface-count screen, which ends on Escape.
 const configuration game_configuration = {"game", 800, 600, show_surface_count};
 const configuration map_editor_configuration = {"map_editor", 1024, 768, show_surface_count};
-const configuration sprite_editor_configuration = {"sprite_editor", 1024, 768, show_surface_count};
+const configuration sprite_editor_configuration = {"sprite_editor", 1024, 768, sprite_editor_loop};
 
 const configuration* find_configuration(const char* name)
 {
