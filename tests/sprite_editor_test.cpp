@@ -401,6 +401,25 @@ TEST_F(Session, CancelClosesWithoutSaving)
     EXPECT_FALSE(name_dialog_shown());
 }
 
+TEST_F(Session, ARightClickInADialogStaysThere)
+{
+    // With a selection present, the right button pressed inside the save
+    // dialog and "Отмена" clicked while it is still down make no frame.
+    script s;
+    int p = s.open_image(1, "small");
+    s.drag(p, 270, 10, 300, 40);
+    s.click(p + 4, save_x, file_button_y);
+    s.move(p + 5, 450, 200);
+    s.line(p + 5, "rdown");
+    s.click(p + 6, 520, 247);
+    s.line(p + 8, "rup");
+    run(s, p + 9, [&](int32_t pass) {
+        if (pass == 0) frame_count = 1;
+    });
+    EXPECT_EQ(frame_count, 1);
+    EXPECT_EQ(selection_width, 30);
+}
+
 TEST_F(Session, NewFramesAsksFirst)
 {
     script s;

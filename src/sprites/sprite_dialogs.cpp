@@ -20,7 +20,19 @@
 // Copies the zero-terminated text into a buffer of capacity bytes, cut to fit.
 static void copy_name(char* buffer, int capacity, const char* text)
 {
-    std::snprintf(buffer, static_cast<size_t>(capacity), "%s", text);
+    size_t length = strnlen(text, static_cast<size_t>(capacity) - 1);
+    std::memcpy(buffer, text, length);
+    buffer[length] = 0;
+}
+
+// What was clicked in a dialog stays there: a right click or a stray left
+// click must not reach the editor pass that opened it. Every dialog calls
+// it as it closes.
+static void close_dialog()
+{
+    right_down = 0;
+    right_press_x = right_press_y = CONSUMED;
+    left_release_x = left_release_y = CONSUMED;
 }
 
 // "Да" is its button or the Enter key held.
@@ -50,14 +62,15 @@ static void name_dialog(const char* title, bool (*operation)(const char* name))
         draw_text(name, 330, 212);
         edit_text(name, sizeof name);
         if (draw_button(490, 240, 60, 15, "Отмена"_cp))
-            return;
+            break;
         if (confirmed(390, 240)) {
             if (operation(name))
                 copy_name(current_file_name, current_file_name_size, name);
-            return;
+            break;
         }
         present();
     }
+    close_dialog();
 }
 
 // A dialog that asks a question and runs reset on "Да".
@@ -71,13 +84,14 @@ static void confirmation_dialog(const char* question, void (*reset)())
         fill_box(320, 175, 280, 15, colour_blue);
         draw_text_w(question, 340, 175);
         if (draw_button(475, 210, 60, 15, "Нет"_cp))
-            return;
+            break;
         if (confirmed(375, 210)) {
             reset();
-            return;
+            break;
         }
         present();
     }
+    close_dialog();
 }
 
 // Loads data\images\<name>.bmp into image_slot. Only a successful load
@@ -114,13 +128,14 @@ void open_image_dialog()
         draw_text(name, 330, 192);
         edit_text(name, sizeof name);
         if (draw_button(485, 220, 60, 15, "Отмена"_cp))
-            return;
+            break;
         if (confirmed(385, 220)) {
             load_image(name);
-            return;
+            break;
         }
         present();
     }
+    close_dialog();
 }
 
 // --- The nine file dialogs ---------------------------------------------------------

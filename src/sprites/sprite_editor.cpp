@@ -207,13 +207,15 @@ void sprite_editor_loop()
         present();
         if (platform_key_held(key_escape))
             quit_requested = 1;
-        // A typed character and a right click act in one pass only. The
-        // right press point goes too: left latched, it would assign a frame
-        // or a roll long after the click, once something came under it.
+        // A typed character and a right click act in one pass only. So do
+        // the right press and the left release that no control took: left
+        // latched, they would select or assign a frame or a roll long after
+        // the click, once one came under them.
         typed_char = 0;
         char_ready = 0;
         right_down = 0;
         right_press_x = right_press_y = CONSUMED;
+        left_release_x = left_release_y = CONSUMED;
     }
 }
 
