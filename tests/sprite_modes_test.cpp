@@ -171,6 +171,42 @@ TEST_F(Session, TotalDelayStaysWithinItsRange)
     }
 }
 
+// The pixels of a name dialog's title bar in the kept frame.
+std::vector<uint16_t> title_bar()
+{
+    std::vector<uint16_t> pixels;
+    for (int y = 165; y < 179; ++y)
+        for (int x = 380; x < 550; ++x)
+            pixels.push_back(frame_pixel(x, y));
+    return pixels;
+}
+
+// The title bar of the dialog that the button at x opens in the given mode.
+std::vector<uint16_t> dialog_title(int32_t mode, int x)
+{
+    script s;
+    int p = s.open_image(1, "small");
+    s.click(p, mode_x[mode], mode_y);
+    s.click(p + 1, x, file_button_y);
+    std::vector<uint16_t> title;
+    run(s, p + 3, [&](int32_t pass) {
+        if (pass == p + 2 && name_dialog_shown()) title = title_bar();
+    });
+    return title;
+}
+
+TEST_F(Session, OpenRollsHasTheTitleOfOpenFrames)
+{
+    std::vector<uint16_t> open_frames = dialog_title(mode_frames, open_x);
+    SetUp();
+    std::vector<uint16_t> open_rolls = dialog_title(mode_rolls, open_x);
+    SetUp();
+    std::vector<uint16_t> save_rolls = dialog_title(mode_rolls, save_x);
+    ASSERT_FALSE(open_frames.empty());
+    EXPECT_EQ(open_rolls, open_frames);
+    EXPECT_NE(save_rolls, open_frames);
+}
+
 // --- Sprite-set editor -------------------------------------------------------------------
 
 TEST_F(Session, RightClickOnAGridCellAssignsItsRoll)
@@ -213,6 +249,33 @@ TEST_F(Session, ARightClickActsInItsOwnPassOnly)
     run(s, p + 9);
     EXPECT_EQ(frame_count, 1);
     EXPECT_EQ(filled_sprite_entries(), 0);
+}
+
+TEST_F(Session, ActionBoxWithoutARollStaysEmpty)
+{
+    script s;
+    int p = s.open_image(1, "small");
+    s.click(p, mode_x[2], mode_y);
+    bool box0_drawn = false, box1_drawn = false;
+    run(s, p + 3, [&](int32_t pass) {
+        if (pass == 0) {
+            frame_count = 1;
+            set_frame(1, 10, 10, 30, 30);
+            frame_table[1].offset_x = frame_table[1].offset_y = -15;
+            roll_table[0][0] = 1;
+            sprite_table[0][0] = 0;
+        }
+        if (pass == p + 2) {
+            // Anywhere in the box not the grey of an empty box.
+            for (int y = 645; y < 760; ++y)
+                for (int x = 5; x < 120; ++x) {
+                    if (frame_pixel(x, y) != static_cast<uint16_t>(colour_grey1)) box0_drawn = true;
+                    if (frame_pixel(x + 128, y) != static_cast<uint16_t>(colour_grey1)) box1_drawn = true;
+                }
+        }
+    });
+    EXPECT_TRUE(box0_drawn);
+    EXPECT_FALSE(box1_drawn);
 }
 
 // --- A unit animation from start to end ----------------------------------------------------
