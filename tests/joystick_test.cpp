@@ -6,6 +6,7 @@
 #include "input/joystick.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
+#include "render/display.h"
 #include "shell/cp1251.h"
 
 namespace {
@@ -26,6 +27,12 @@ void script_joystick(bool attached, int32_t x = 0, int32_t y = 0, const uint8_t*
     for (int i = 0; i < joystick_buttons; ++i) headless_set_joystick_button(i, buttons != nullptr ? buttons[i] : 0);
 }
 
+void set_screen(int32_t width, int32_t height)
+{
+    screen_width = width;
+    screen_height = height;
+}
+
 class Joystick : public ::testing::Test {
 protected:
     void SetUp() override
@@ -33,13 +40,13 @@ protected:
         headless_reset();
         headless_echo_boxes(false);
         release_input();
-        set_joystick_screen(1024, 768);
+        set_screen(1024, 768);
         script_joystick(true);
     }
     void TearDown() override
     {
         release_input();
-        set_joystick_screen(1024, 768);
+        set_screen(1024, 768);
     }
 
     // Polls once at the given raw position.
@@ -78,7 +85,7 @@ TEST_F(Joystick, SetupFailuresNameTheirAxis)
     const row rows[] = {{0, 768, "Calibrate X error"}, {1, 768, "Calibrate X error"}, {1024, 1, "Calibrate Y error"}};
     for (const row& r : rows) {
         release_input();
-        set_joystick_screen(r.w, r.h);
+        set_screen(r.w, r.h);
         EXPECT_FALSE(start_joystick(0));
         EXPECT_STREQ(error_text, r.text);
         EXPECT_NE(last_fatal().find(r.text), std::string::npos);

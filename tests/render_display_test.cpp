@@ -3,29 +3,38 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "render/bmp.h"
 #include "render/draw.h"
 #include "render_fixture.h"
+#include "shell/cp1251.h"
 
 using namespace render_test;
 
 namespace {
 
-// A fatal report takes the window down; the next start needs a new one.
-void new_window()
+// The fatal report naming a step, as the message box shows it.
+std::string report(const char* step)
 {
-    if (!platform_window_exists())
-        platform_create_window("game", 1024, 768);
-    main_window = 1;
+    return std::string("Программа прервана\nОшибка в "_cp) + step;
+}
+
+// The texts of the message boxes shown so far.
+std::vector<std::string> boxes()
+{
+    std::vector<std::string> out;
+    for (int i = 0; i < headless_box_count(); ++i)
+        out.push_back(headless_box_text(i));
+    return out;
 }
 
 class Startup : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        release_display();
-        new_window();
+        new_platform();
         screen_width = 800;
         screen_height = 600;
         surface_memory_mode = 3;
@@ -62,32 +71,40 @@ TEST_F(Startup, DepthsOtherThan8_16_32BecomeSixteen)
     EXPECT_EQ(palette_entries[10].green, 245);
 }
 
-// Each failed start leaves no display and no surface behind.
-TEST_F(Startup, FailedStartsLeaveNothingStarted)
+// Each failed start reports its step (the palette's failure also fails the
+// main surfaces) and leaves no display and no surface behind.
+TEST_F(Startup, FailedStartsReportTheirStepAndLeaveNothingStarted)
 {
     struct Case {
-        const char* step;
         void (*arrange)();
         int32_t window;
         int bits;
+        std::vector<std::string> reports;
     } cases[] = {
-        {"SetCooperativeLevel: no window", [] {}, 0, 16},
-        {"SetDisplayMode: no width", [] { screen_width = 0; }, 1, 16},
-        {"SetDisplayMode: too high", [] { screen_height = 5000; }, 1, 16},
-        {"CreateMainSurfaces: no memory mode", [] { surface_memory_mode = 0; }, 1, 16},
-        {"CreateDirectDrawPalette: no palette file", [] {}, 1, 8},
+        {[] {}, 0, 16, {report("SetCooperativeLevel")}},
+        {[] { platform_destroy_window(); }, 1, 16, {report("SetCooperativeLevel")}},
+        {[] { screen_width = 0; }, 1, 16, {report("SetDisplayMode")}},
+        {[] { screen_height = 5000; }, 1, 16, {report("SetDisplayMode")}},
+        {[] { headless_fail_video(true); }, 1, 16, {report("SetDisplayMode")}},
+        {[] { surface_memory_mode = 0; }, 1, 16, {report("CreateMainSurfaces")}},
+        {[] {}, 1, 8, {report("CreateDirectDrawPalette"), report("CreateMainSurfaces")}},
     };
     for (const Case& c : cases) {
+        new_platform();
         screen_width = 800;
         screen_height = 600;
         surface_memory_mode = 3;
-        new_window();
         c.arrange();
-        EXPECT_FALSE(start_display(c.window, c.bits)) << c.step;
-        EXPECT_FALSE(display_started()) << c.step;
-        EXPECT_EQ(draw_surface, nullptr) << c.step;
-        EXPECT_EQ(create_image_surface(4, 4), nullptr) << c.step;
+        EXPECT_FALSE(start_display(c.window, c.bits)) << c.reports.back();
+        EXPECT_EQ(boxes(), c.reports);
+        EXPECT_FALSE(display_started()) << c.reports.back();
+        EXPECT_EQ(draw_surface, nullptr) << c.reports.back();
+        EXPECT_EQ(create_image_surface(4, 4), nullptr) << c.reports.back();
+        int w = -1, h = -1;
+        headless_video_size(w, h);
+        EXPECT_EQ(w, 0) << "video left running: " << c.reports.back();
         present();  // nothing to show, nothing happens
+        EXPECT_EQ(headless_pass(), 0);
     }
 }
 
@@ -95,10 +112,34 @@ TEST_F(Startup, SecondStartIsRefused)
 {
     ASSERT_TRUE(start_display(main_window, 16));
     EXPECT_FALSE(start_display(main_window, 16));
+    EXPECT_EQ(boxes(), std::vector<std::string> {report("DirectDrawCreate")});
     // The failed second start ended the display, as every fatal report does.
     EXPECT_FALSE(display_started());
-    new_window();
-    ASSERT_TRUE(start_display(main_window, 16));
+}
+
+TEST_F(Startup, PresentHandsTheFrameOverInFiveSixFive)
+{
+    // At depth 8 the pixels are palette entries: entry i is (i, 255 - i, i / 2).
+    struct { int bits; uint32_t colour; uint16_t shown, zero; } cases[] = {
+        {16, 0xF81F, 0xF81F, 0},
+        {32, 0x00FF8040, 0xFC08, 0},  // 0xFF >> 3, 0x80 >> 2, 0x40 >> 3
+        {8, 10, (10 >> 3) << 11 | (245 >> 2) << 5 | (5 >> 3), 0x07E0},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(start(800, 600, c.bits));
+        headless_keep_frames(true);
+        fill_box(0, 0, 800, 600, 0);
+        fill_box(799, 599, 1, 1, static_cast<int32_t>(c.colour));
+        present();
+        int w = 0, h = 0;
+        const uint16_t* frame = headless_frame(w, h);
+        ASSERT_NE(frame, nullptr);
+        EXPECT_EQ(w, 800);
+        EXPECT_EQ(h, 600);
+        EXPECT_EQ(frame[599 * 800 + 799], c.shown) << c.bits;
+        EXPECT_EQ(frame[0], c.zero) << c.bits;
+        EXPECT_EQ(headless_pass(), 1);
+    }
 }
 
 TEST_F(Startup, ReleaseIsHarmlessBeforeStartAndTwice)

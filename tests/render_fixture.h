@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "render/colours.h"
 #include "render/display.h"
@@ -75,14 +76,22 @@ inline uint32_t to_565(uint32_t c)
     return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
 }
 
+// A fresh headless platform with its window, as the entry makes it; message
+// boxes are recorded but not printed.
+inline void new_platform()
+{
+    release_display();
+    headless_reset();
+    headless_echo_boxes(false);
+    platform_create_window("game", 1024, 768);
+    main_window = 1;
+}
+
 // Starts the display as the entry does: window, screen size, magenta key,
 // depth, colours and pitch.
 inline bool start(int32_t width = 800, int32_t height = 600, int bits = 16)
 {
-    release_display();
-    if (!platform_window_exists())
-        platform_create_window("game", 1024, 768);
-    main_window = 1;
+    new_platform();
     quit_requested = 0;
     screen_width = width;
     screen_height = height;

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "platform/platform.h"
+#include "render/display.h"
 #include "shell/cp1251.h"
 #include "shell/shell.h"
 
@@ -31,10 +32,6 @@ struct axis_properties {
 
 }  // namespace
 
-// The screen the axes are scaled to.
-static int32_t screen_w = 1024;
-static int32_t screen_h = 768;
-
 // The device found by joystick_found, and whether it is open and acquired.
 static bool device_found = false;
 static int32_t found_device = -1;
@@ -49,12 +46,6 @@ static axis_properties axes[joystick_axes] = {
 
 // The milliseconds poll_joystick sleeps after a successful read.
 constexpr uint32_t poll_sleep_ms = 50;
-
-void set_joystick_screen(int32_t width, int32_t height)
-{
-    screen_w = width;
-    screen_h = height;
-}
 
 static bool set_range(int axis, int32_t low, int32_t high)
 {
@@ -142,8 +133,8 @@ bool start_joystick(int32_t window)
 
 bool setup_joystick()
 {
-    const int32_t w = screen_w;
-    const int32_t h = screen_h;
+    const int32_t w = screen_width;
+    const int32_t h = screen_height;
     // The first failing property names the failure.
     const char* failed = nullptr;
     if (!set_range(0, -w / 2, w / 2)) failed = "Calibrate X error";
@@ -180,8 +171,8 @@ void poll_joystick()
     uint8_t buttons[joystick_buttons] = {};
     if (!read_state(raw, buttons)) return;
 
-    const int32_t w = screen_w;
-    const int32_t h = screen_h;
+    const int32_t w = screen_width;
+    const int32_t h = screen_height;
     joy_x = w / 2 + scale_axis(0, raw[0]);
     joy_y = h / 2 + scale_axis(1, raw[1]);
     // A quarter of the screen width away from the centre, on both axes.

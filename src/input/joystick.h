@@ -13,8 +13,9 @@ constexpr int joystick_button_flags = 11;
 constexpr int32_t joystick_dead_zone = 1000;    // 10 %: the centre area reads as centred
 constexpr int32_t joystick_saturation = 9000;   // 90 %: beyond reads as the end of the range
 
-// The joystick cursor in screen pixels (0..W, 0..H) and its flags, set by
-// poll_joystick; a failed poll leaves them as they were.
+// The joystick cursor in screen pixels (0..W, 0..H for W x H =
+// screen_width x screen_height) and its flags, set by poll_joystick; a
+// failed poll leaves them as they were.
 extern int32_t joy_x;
 extern int32_t joy_y;
 extern bool joy_left;
@@ -25,10 +26,6 @@ extern bool joy_button[joystick_button_flags];
 
 // The text handed to fatal_error by start_joystick (code page 1251).
 extern char error_text[255];
-
-// The screen size the axes are scaled to (W x H); 1024 x 768 until set.
-// Set by whoever starts the joystick, before start_joystick.
-void set_joystick_screen(int32_t width, int32_t height);
 
 // Finds and opens the first joystick, sets up its axes and acquires it;
 // true on success. A failing step is reported through fatal_error with its
