@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "game/units.h"
+#include "game/world_drawing.h"
 #include "sprite_session.h"
 #include "shell/input_latch.h"
 
@@ -282,7 +284,7 @@ TEST_F(Session, ActionBoxWithoutARollStaysEmpty)
 
 TEST_F(Session, UnitAnimationMadeInTheEditorLoadsBack)
 {
-    std::filesystem::remove("data/images/unit.spr");
+    std::filesystem::remove("data/images/grant.spr");
     script s;
     int p = s.open_image(1, "grant");
     // Three frames cut with the right button.
@@ -307,19 +309,22 @@ TEST_F(Session, UnitAnimationMadeInTheEditorLoadsBack)
     s.type(p + 41, "s");
     s.right_click(p + 42, 330, 330);
     s.type(p + 44, "r");
-    // Walk (action 1) north and east get rolls 0 and 1; stand north gets 0.
+    // Roll 0 stands facing north and east (action 0, directions 0 and 2),
+    // roll 1 walks facing east (action 1, direction 2).
     s.click(p + 46, mode_x[2], mode_y);
     s.right_click(p + 47, 256 + 48, 40);
     s.type(p + 49, "ss");
     s.right_click(p + 51, 256 + 48, 40);
     s.type(p + 53, "x");
     s.right_click(p + 54, 256 + 96 + 48, 40);
+    // Saved under the image's name, the dialog's default: the game reads
+    // it as the orcs' sprite set.
     s.click(p + 56, save_x, file_button_y);
-    int end = s.enter(s.type(p + 57, "\b\b\b\b\bunit"));
+    int end = s.enter(p + 58);
     run(s, end + 1);
 
-    ASSERT_STREQ(current_file_name, "unit");
-    ASSERT_EQ(std::filesystem::file_size("data/images/unit.spr"),
+    ASSERT_STREQ(current_file_name, "grant");
+    ASSERT_EQ(std::filesystem::file_size("data/images/grant.spr"),
               static_cast<uintmax_t>(sprite_file_size(file_kind_sprites, 3)));
     struct expected_frame {
         int32_t x, y, width, height, offset_x, offset_y, delay;
@@ -353,9 +358,33 @@ TEST_F(Session, UnitAnimationMadeInTheEditorLoadsBack)
     uint32_t hash = sprite_tables_hash();
 
     clear_sprites();
-    ASSERT_TRUE(load_sprite_file("unit"));
+    ASSERT_TRUE(load_sprite_file("grant"));
     check();
     EXPECT_EQ(sprite_tables_hash(), hash);
+
+    // The game's animation table of the orcs: [action][direction][slot].
+    ASSERT_TRUE(load_unit_sprites());
+    auto expect_entry = [](const anim_entry& a, const expected_frame* e) {
+        if (e == nullptr) {
+            EXPECT_EQ(a.height, 0);
+            return;
+        }
+        EXPECT_EQ(a.x, e->x);
+        EXPECT_EQ(a.y, e->y);
+        EXPECT_EQ(a.width, e->width);
+        EXPECT_EQ(a.height, e->height);
+        EXPECT_EQ(a.offset_x, e->offset_x);
+        EXPECT_EQ(a.offset_y, e->offset_y);
+    };
+    const auto& orcs = unit_anims[0];
+    expect_entry(orcs[0][0][0], &frames[0]);
+    expect_entry(orcs[0][0][1], &frames[1]);
+    expect_entry(orcs[0][0][2], nullptr);
+    expect_entry(orcs[0][2][0], &frames[0]);
+    expect_entry(orcs[1][2][0], &frames[2]);
+    expect_entry(orcs[1][2][1], nullptr);
+    expect_entry(orcs[0][1][0], nullptr);
+    expect_entry(orcs[3][4][0], nullptr);
 }
 
 }  // namespace

@@ -144,6 +144,7 @@ protected:
         copy_data_file("font/smallb.bmp");
         copy_data_file("font/smallw.bmp");
         copy_data_file("images/grant.bmp");
+        copy_data_file("images/footman.bmp");
         // An image large enough to scroll, and a small one.
         render_test::write_bmp24("data/images/wide.bmp", 800, 800,
                                  [](int x, int y) { return static_cast<uint32_t>((x & 255) | (y & 255) << 8 | 0x400000); });
@@ -153,10 +154,9 @@ protected:
 
     void SetUp() override
     {
-        headless_reset();
-        headless_echo_boxes(false);
-        headless_keep_frames(true);
+        // A fresh platform (start makes it) that keeps every frame.
         ASSERT_TRUE(render_test::start(1024, 768));
+        headless_keep_frames(true);
         ASSERT_TRUE(load_font());
         reset_sprite_editor();
         clear_sprites();
