@@ -20,6 +20,7 @@
 #include "platform/headless/headless.h"
 #include "shell/entry.h"
 #include "shell/shell.h"
+#include "sprites/sprite_editor.h"
 
 // The largest script read.
 static constexpr long max_script_size = 4 * 1024 * 1024;
@@ -253,6 +254,58 @@ static const summary_line map_editor_summary[] = {
     {"layers hash", print_layers_hash},
 };
 
+// The sprite editor's lines, printed after the common ones when it ran.
+static void print_editor_mode(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(editor_mode));
+}
+
+static void print_frame_count(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(frame_count));
+}
+
+static void print_current_frame(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(current_frame));
+}
+
+static void print_current_roll(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(current_roll));
+}
+
+static void print_current_slot(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(current_slot));
+}
+
+static void print_filled_slots(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(filled_roll_slots()));
+}
+
+static void print_filled_entries(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(filled_sprite_entries()));
+}
+
+static void print_tables_hash(FILE* out)
+{
+    std::fprintf(out, "%08x", static_cast<unsigned>(sprite_tables_hash()));
+}
+
+static const summary_line sprite_editor_summary[] = {
+    {"editor_mode", print_editor_mode},
+    {"frame_count", print_frame_count},
+    {"current_frame", print_current_frame},
+    {"current_roll", print_current_roll},
+    {"current_slot", print_current_slot},
+    {"filled roll slots", print_filled_slots},
+    {"filled sprite entries", print_filled_entries},
+    {"sprite tables hash", print_tables_hash},
+};
+
 // --- Start ------------------------------------------------------------------------
 
 static int usage()
@@ -289,6 +342,17 @@ static bool read_script(const char* path, char*& text)
     }
     text = buffer;
     return true;
+}
+
+// Prints the lines of one summary table, "label: value" each.
+template <size_t n>
+static void print_summary(const summary_line (&lines)[n])
+{
+    for (const summary_line& line : lines) {
+        std::printf("%s: ", line.label);
+        line.print(stdout);
+        std::printf("\n");
+    }
 }
 
 int main(int argc, char** argv)
@@ -355,16 +419,10 @@ int main(int argc, char** argv)
     run_entry(run);
     end_process();
 
-    for (const summary_line& line : summary) {
-        std::printf("%s: ", line.label);
-        line.print(stdout);
-        std::printf("\n");
-    }
+    print_summary(summary);
     if (chosen == &map_editor_configuration)
-        for (const summary_line& line : map_editor_summary) {
-            std::printf("%s: ", line.label);
-            line.print(stdout);
-            std::printf("\n");
-        }
+        print_summary(map_editor_summary);
+    if (chosen == &sprite_editor_configuration && loop_ran)
+        print_summary(sprite_editor_summary);
     return headless_dumps_failed() == 0 && !loop_stuck ? 0 : 1;
 }

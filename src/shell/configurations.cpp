@@ -3,14 +3,12 @@
 
 #include "game/game_loop.h"
 #include "map_editor/map_editor.h"
-#include "render/font.h"
 #include "shell/entry.h"
+#include "sprites/sprite_editor.h"
 
-// Until the sprite editor has its loop, its configuration runs the
-// surface-count screen, which ends on Escape.
 const configuration game_configuration = {"game", 800, 600, game_loop};
 const configuration map_editor_configuration = {"map_editor", 1024, 768, map_editor_loop};
-const configuration sprite_editor_configuration = {"sprite_editor", 1024, 768, show_surface_count};
+const configuration sprite_editor_configuration = {"sprite_editor", 1024, 768, sprite_editor_loop};
 
 const configuration* find_configuration(const char* name)
 {
