@@ -149,9 +149,9 @@ static void palette_button(const palette_entry_def& e)
 static file_dialog draw_panel()
 {
     file_dialog clicked = no_dialog;
-    fill_box(0, 0, panel_width - 1, screen_height, colour_grey4);
-    draw_bevel(0, 0, panel_width, screen_height, colour_white, colour_black);
-    draw_bevel(1, 1, panel_width - 2, screen_height - 2, colour_grey5, colour_grey1);
+    fill_box(0, 0, map_panel_width - 1, screen_height, colour_grey4);
+    draw_bevel(0, 0, map_panel_width, screen_height, colour_white, colour_black);
+    draw_bevel(1, 1, map_panel_width - 2, screen_height - 2, colour_grey5, colour_grey1);
     draw_overview(overview_x, overview_y);
     if (draw_button(160, 24, 70, 15, "new map"))
         clicked = dialog_new;
@@ -221,16 +221,16 @@ static void apply_scroll_rules()
     if (left_down) {
         if (scroll_counter <= 1)
             return;
-        if (cursor_in(panel_width, 0, scroll_strip, t)) {
+        if (cursor_in(map_panel_width, 0, scroll_strip, t)) {
             scroll_counter = 0;
             scroll_left();
         } else if (cursor_in(s - scroll_strip, 0, scroll_strip, t)) {
             scroll_counter = 0;
             scroll_right();
-        } else if (cursor_in(panel_width, 0, s, scroll_strip)) {
+        } else if (cursor_in(map_panel_width, 0, s, scroll_strip)) {
             scroll_counter = 0;
             scroll_up();
-        } else if (cursor_in(panel_width, t - scroll_strip, s, scroll_strip)) {
+        } else if (cursor_in(map_panel_width, t - scroll_strip, s, scroll_strip)) {
             scroll_counter = 0;
             scroll_down();
         }

@@ -19,7 +19,7 @@ constexpr int32_t team_choices = 4;
 
 // The panel on the left is this wide; the map view fills the rest of the
 // 1024 x 768 screen with view_cells x view_cells cells.
-constexpr int32_t panel_width = 256;
+constexpr int32_t map_panel_width = 256;
 constexpr int32_t view_cells = 24;
 // Where the overview map's frame is drawn, and its size.
 constexpr int32_t overview_x = 20;

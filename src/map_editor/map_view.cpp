@@ -39,7 +39,7 @@ static void draw_object(const object_cell& o, int32_t sx, int32_t sy)
             return;
         const tree_entry& e = tree_table[o.index];
         blit_keyed_clip_rect(sx + e.offset_x, sy + e.offset_y, e.x, e.y, e.width, e.height,
-                             panel_width, 0, screen_width, screen_height, e.image);
+                             map_panel_width, 0, screen_width, screen_height, e.image);
     } else if (o.kind == object_unit) {
         if (o.index < 1 || o.index >= max_units)
             return;
@@ -53,7 +53,7 @@ static void draw_object(const object_cell& o, int32_t sx, int32_t sy)
             return;
         const anim_entry& a = unit_anims[u.race][u.action][u.direction][u.anim_step];
         blit_keyed_clip_rect(sx + a.offset_x, sy + a.offset_y, a.x, a.y, a.width, a.height,
-                             panel_width, 0, screen_width, screen_height, u.image);
+                             map_panel_width, 0, screen_width, screen_height, u.image);
     }
 }
 
@@ -62,7 +62,7 @@ void draw_map_view()
     for (int32_t row = 0; row < view_cells; ++row)
         for (int32_t column = 0; column < view_cells; ++column) {
             int x = camera_x + column, y = camera_y + row;
-            int32_t sx = panel_width + cell_size * column, sy = cell_size * row;
+            int32_t sx = map_panel_width + cell_size * column, sy = cell_size * row;
             if (!in_map(x, y)) {
                 fill_box(sx, sy, cell_size, cell_size, colour_black);
                 continue;
@@ -79,7 +79,7 @@ void draw_map_view()
         for (int32_t column = 0; column < view_cells; ++column) {
             int x = camera_x + column, y = camera_y + row;
             if (in_map(x, y))
-                draw_object(object_layer[x][y], panel_width + cell_size * column, cell_size * row);
+                draw_object(object_layer[x][y], map_panel_width + cell_size * column, cell_size * row);
         }
 }
 
@@ -102,9 +102,9 @@ static void move_hero(int x, int y)
 
 void brush()
 {
-    if (cursor_x < panel_width)
+    if (cursor_x < map_panel_width)
         return;
-    int x = (cursor_x - panel_width) / cell_size + camera_x;
+    int x = (cursor_x - map_panel_width) / cell_size + camera_x;
     int y = cursor_y / cell_size + camera_y;
     // On a map smaller than the view, cells past its edges are not the map's:
     // objects placed there would be saved outside it.
