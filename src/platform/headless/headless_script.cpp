@@ -153,7 +153,10 @@ static bool parse_line(const char*& error)
             error = "no text to type";
             return false;
         }
-        for (const char* t = typed_text; *t != 0;) {
+        // One character a pass from the given pass on: the input latch holds
+        // one typed character a pass, so a line given in one pass would leave
+        // only its last character in a text field.
+        for (const char* t = typed_text; *t != 0; ++pass) {
             uint32_t code = 0;
             int used = 1;
             uint8_t byte = 0;
@@ -164,6 +167,10 @@ static bool parse_line(const char*& error)
             t += used;
             if (!stage(pass, event_char, 0, 0, byte)) {
                 error = "too many events";
+                return false;
+            }
+            if (*t != 0 && pass == 0x7FFFFFFF) {
+                error = "the typed text runs past the last pass";
                 return false;
             }
         }
