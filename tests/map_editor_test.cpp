@@ -1,13 +1,10 @@
 // Scripted sessions of the map editor: the start, the brush's terrain and
-// object tools, deletion, the team button, scrolling, the overview, and a
-// map made in a session that loads back into the game's world.
+// object tools, deletion, the team button, scrolling and the overview (the
+// map made in a session and played by the game: map_round_trip_test).
 #include <cstdio>
 #include <string>
 
-#include "game/grids.h"
 #include "game/world_drawing.h"
-#include "game/world_check.h"
-#include "map/map_file.h"
 #include "map_editor/map_dialogs.h"
 #include "map_editor_fixture.h"
 #include "render/colours.h"
@@ -454,81 +451,4 @@ TEST_F(MapEditor, ObjectsAreNotPlacedOutsideASmallMap)
         EXPECT_EQ(camera_y, 0);
     };
     run_editor(9);
-}
-
-TEST_F(MapEditor, AMapMadeInASessionLoadsBackIntoTheGameWorld)
-{
-    std::remove("data/map/single.map");
-    // Terrain: mud and deep water; then trees, rocks, the hero, grunts and
-    // footmen of two teams, one footman deleted.
-    int32_t pass = 1;
-    click(pass++, terrain_button(terrain_mud));
-    press_cell(pass, 4, 4), pass += 2;
-    press_cell(pass, 5, 4), pass += 2;
-    click(pass++, terrain_button(terrain_deep_water));
-    press_cell(pass, 12, 10), pass += 2;
-    click(pass++, tree_button);
-    press_cell(pass, 2, 2), pass += 2;
-    press_cell(pass, 3, 2), pass += 2;
-    click(pass++, rock_button);
-    press_cell(pass, 2, 8), pass += 2;
-    click(pass++, hero_button);
-    press_cell(pass, 6, 6), pass += 2;
-    click(pass++, grunt_button);
-    press_cell(pass, 8, 6), pass += 2;
-    click(pass++, grunt_team_button);
-    press_cell(pass, 9, 6), pass += 2;
-    click(pass++, footman_button);
-    press_cell(pass, 10, 7), pass += 2;
-    press_cell(pass, 11, 7), pass += 2;
-    right_press_cell(pass, 10, 7), pass += 2;
-    // Save under the name the editor starts with.
-    click(pass++, save_map_button);
-    click(pass++, save_yes);
-    layers saved;
-    int32_t saved_count = 0;
-    std::vector<unit> saved_units;
-    checks[pass - 1] = [&] {
-        saved = take_layers();
-        saved_count = unit_count;
-        saved_units.assign(unit_table, unit_table + unit_count + 1);
-        EXPECT_EQ(unit_count, 4);
-        EXPECT_EQ(count_objects(object_tree), 2);
-        EXPECT_EQ(count_objects(object_rock), 1);
-        EXPECT_EQ(count_objects(object_unit), 4);
-        EXPECT_EQ(terrain_layer[12][10].kind, terrain_deep_water);
-        EXPECT_EQ(terrain_layer[4][4].kind, terrain_mud);
-    };
-    run_editor(pass);
-    ASSERT_EQ(saved_count, 4);
-    ASSERT_TRUE(std::filesystem::exists("data/map/single.map"));
-    EXPECT_EQ(std::filesystem::file_size("data/map/single.map"),
-              static_cast<uintmax_t>(map_file_size(128, 128, 4)));
-
-    // As the game starts: both layers and the unit table cleared, the map
-    // loaded, the grids built.
-    clear_layers();
-    clear_units();
-    ASSERT_TRUE(load_map("single"));
-    EXPECT_EQ(map_width, 128);
-    EXPECT_EQ(map_height, 128);
-    EXPECT_TRUE(same(take_layers(), saved));
-    ASSERT_EQ(unit_count, saved_count);
-    for (int slot = 1; slot <= unit_count; ++slot) {
-        const unit& a = unit_table[slot];
-        const unit& b = saved_units[slot];
-        EXPECT_EQ(a.active, b.active) << slot;
-        EXPECT_EQ(a.race, b.race) << slot;
-        EXPECT_EQ(a.team, b.team) << slot;
-        EXPECT_EQ(a.image, b.image) << slot;
-        EXPECT_EQ(a.hit_points, b.hit_points) << slot;
-        EXPECT_EQ(a.direction, b.direction) << slot;
-        EXPECT_EQ(a.cell_x, b.cell_x) << slot;
-        EXPECT_EQ(a.cell_y, b.cell_y) << slot;
-        EXPECT_EQ(a.pixel_x, b.pixel_x) << slot;
-    }
-    ASSERT_TRUE(setup_grids(map_width, map_height));
-    block_map();
-    char why[256];
-    EXPECT_TRUE(check_world(why, sizeof why)) << why;
 }
