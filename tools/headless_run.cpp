@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "game/units.h"
+#include "game/world_check.h"
 #include "platform/code_page.h"
 #include "platform/headless/headless.h"
 #include "shell/entry.h"
@@ -97,6 +99,61 @@ static void print_events_left(FILE* out)
     std::fprintf(out, "%d", headless_pending_events());
 }
 
+// --- The game's lines ---------------------------------------------------------------
+
+static void print_unit_count(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(unit_count));
+}
+
+// Active units (alive or dying, as unit_count counts them) of each team.
+static void print_units_by_team(FILE* out)
+{
+    int by_team[team_count] = {};
+    for (int slot = 1; slot < max_units; ++slot) {
+        const unit& u = unit_table[slot];
+        if (u.active == 1 && u.team >= 0 && u.team < team_count)
+            ++by_team[u.team];
+    }
+    for (int team = 0; team < team_count; ++team)
+        std::fprintf(out, "%s%d:%d", team == 0 ? "" : " ", team, by_team[team]);
+}
+
+static void print_hero(FILE* out)
+{
+    const unit& hero = unit_table[1];
+    if (hero.active != 1) {
+        std::fprintf(out, "gone");
+        return;
+    }
+    char state[64] = "?";
+    if (hero.state >= 0 && hero.state < state_count)
+        cp1251_to_utf8(state_names[hero.state], state, sizeof state);
+    std::fprintf(out, "%d/%d hit points, %s (state %d), cell (%d, %d)", static_cast<int>(hero.hit_points),
+                 static_cast<int>(hero.max_hit_points), state, static_cast<int>(hero.state),
+                 static_cast<int>(hero.cell_x), static_cast<int>(hero.cell_y));
+}
+
+// What the game's end-of-game line showed in the last frame.
+static void print_end_of_game(FILE* out)
+{
+    if (chosen != &game_configuration || headless_pass() == 0) {
+        std::fprintf(out, "no game frame shown");
+        return;
+    }
+    if (unit_table[1].active != 1)
+        std::fprintf(out, "defeat shown");
+    else if (unit_count == 1)
+        std::fprintf(out, "victory shown");
+    else
+        std::fprintf(out, "neither (the game goes on)");
+}
+
+static void print_world_hash(FILE* out)
+{
+    std::fprintf(out, "%016llx", static_cast<unsigned long long>(world_hash()));
+}
+
 // One line of the summary: "<label>: <value>". Later parts of the program
 // add their own lines here (the game's units, the editors' state).
 struct summary_line {
@@ -111,6 +168,11 @@ static const summary_line summary[] = {
     {"message boxes", print_boxes},
     {"dumps", print_dumps},
     {"events not delivered", print_events_left},
+    {"units", print_unit_count},
+    {"units by team", print_units_by_team},
+    {"hero", print_hero},
+    {"end of game", print_end_of_game},
+    {"world hash", print_world_hash},
 };
 
 // --- Start ------------------------------------------------------------------------

@@ -259,9 +259,32 @@ static void exchange_pass(draw_entry* list, int n, int32_t draw_entry::*key)
     std::copy(pass_pool, pass_pool + n, list);
 }
 
+// Sorts list[0..n) by (y, x); false when two entries share both y and x,
+// since only then can the exchange passes' order differ from this one.
+static bool sorted_order(draw_entry* list, int n)
+{
+    std::sort(list, list + n, [](const draw_entry& a, const draw_entry& b) {
+        return a.y != b.y ? a.y < b.y : a.x < b.x;
+    });
+    for (int i = 1; i < n; ++i)
+        if (list[i].y == list[i - 1].y && list[i].x == list[i - 1].x)
+            return false;
+    return true;
+}
+
+// The list as collected, for the exact passes when keys repeat.
+static draw_entry collected[max_draw_entries];
+
 void order_draw_list()
 {
     const int n = draw_list_count;
+    // With every (y, x) distinct the order is the sorted one, which is what
+    // the exchange passes end with; otherwise they decide how equal entries
+    // end up, and are followed exactly.
+    std::copy(draw_list, draw_list + n, collected);
+    if (sorted_order(draw_list, n))
+        return;
+    std::copy(collected, collected + n, draw_list);
     exchange_pass(draw_list, n, &draw_entry::y);
     // The second pass only swaps entries of equal y, which the first pass has
     // made neighbours: it is the same pass on x within each run of equal y.

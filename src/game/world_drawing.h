@@ -83,7 +83,9 @@ void collect_draw_list();
 // Orders draw_list by screen y, then x: exactly the order that two full
 // exchange passes give (every pair of positions swapped when the first's y
 // is less than the second's; then swapped when the first's x is less and
-// their y are equal), entries with equal keys included, in n log n.
+// their y are equal), entries with equal keys included, in n log n: a plain
+// sort when no two entries share both y and x, else the passes' own way
+// with ties, reproduced step for step.
 void order_draw_list();
 
 // Draws draw_list in its order with clipped colour-keyed copies: trees and

@@ -1,12 +1,13 @@
 // The three build configurations and the main loop each runs.
 #include <cstring>
 
+#include "game/game_loop.h"
 #include "render/font.h"
 #include "shell/entry.h"
 
-// Until the game and the two editors have their loops, each configuration
-// runs the surface-count screen, which ends on Escape.
-const configuration game_configuration = {"game", 800, 600, show_surface_count};
+// Until the two editors have their loops, their configurations run the
+// surface-count screen, which ends on Escape.
+const configuration game_configuration = {"game", 800, 600, game_loop};
 const configuration map_editor_configuration = {"map_editor", 1024, 768, show_surface_count};
 const configuration sprite_editor_configuration = {"sprite_editor", 1024, 768, show_surface_count};
 
