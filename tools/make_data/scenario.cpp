@@ -155,13 +155,13 @@ struct camp {
 static const camp camps[] = {
     {23, 13, kind_code_grunt, 0, 3},     // green grunts near the start
     {12, 30, kind_code_footman, 0, 3},   // black footmen by the pond
-    {30, 34, kind_code_grunt, 1, 3},     // blue grunts, rivals of the black footmen
+    {20, 30, kind_code_grunt, 1, 3},     // blue grunts, rivals of the black footmen
     {22, 58, kind_code_footman, 1, 3},   // white footmen
     {14, 84, kind_code_grunt, 3, 2},     // violet: orcs and humans of team 3
     {18, 88, kind_code_footman, 3, 2},
     {38, 100, kind_code_grunt, 2, 3},    // orange grunts on the crags' edge
     {84, 34, kind_code_footman, 2, 3},   // yellow footmen past the northern ford
-    {96, 26, kind_code_grunt, 1, 2},     // blue grunts in the highlands, rivals
+    {91, 39, kind_code_grunt, 1, 2},     // blue grunts, rivals of the yellow footmen
     {108, 60, kind_code_footman, 0, 3},  // black footmen in the east
     {76, 104, kind_code_grunt, 0, 3},    // green grunts by the southern fords
     {112, 100, kind_code_footman, 1, 3}, // white footmen on the knoll
