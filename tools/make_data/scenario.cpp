@@ -145,15 +145,18 @@ constexpr int hero_y = 7;
 constexpr float hero_clearing = 5;
 
 // A camp: units of one tool and team choice (spawn_unit's arguments) around
-// a centre, one cell apart, on the first free dry cells of a fixed pattern.
+// a centre, on the first free dry cells of a fixed pattern (mirrored east to
+// west when asked).
 struct camp {
     int x, y;
     int kind_code;    // kind_code_grunt or kind_code_footman
     int team_choice;  // 0..3: the tool's team list
     int count;
+    bool mirrored = false;
 };
 static const camp camps[] = {
     {23, 13, kind_code_grunt, 0, 3},     // green grunts near the start
+    {18, 9, kind_code_footman, 2, 2, true},  // yellow footmen on the pond's shore, their rivals
     {12, 30, kind_code_footman, 0, 3},   // black footmen by the pond
     {20, 30, kind_code_grunt, 1, 3},     // blue grunts, rivals of the black footmen
     {22, 58, kind_code_footman, 1, 3},   // white footmen
@@ -390,7 +393,8 @@ static bool place_camp(const camp& c)
     int n = static_cast<int>(sizeof member_offsets / sizeof member_offsets[0]);
     if (c.count > n) return false;
     for (int i = 0; i < c.count; ++i) {
-        int x = c.x + member_offsets[i][0], y = c.y + member_offsets[i][1];
+        int x = c.x + (c.mirrored ? -member_offsets[i][0] : member_offsets[i][0]);
+        int y = c.y + member_offsets[i][1];
         if (!free_cell_near(x, y)) {
             std::fprintf(stderr, "make_data: no room for the camp at %d,%d\n", c.x, c.y);
             return false;
