@@ -11,9 +11,10 @@
 // river runs from the north edge into a great lake in the middle and on to
 // the south edge, with three fords; stone highlands with rock fields lie in
 // the north-east and the south-west, a swamp of mud by the lake, forests on
-// dark grass all over. Eleven enemy camps of seven team colours are spread
-// so that the hero meets them one at a time; a few rival camps lie close
-// enough that a fight nearby draws them into each other.
+// dark grass all over. Thirty-five enemies in twelve camps of the seven
+// other team colours are spread so that the hero meets them one at a time;
+// two pairs of rival camps lie just out of each other's sight, so that a
+// fight at one draws the other in, and a third pair a little further apart.
 #include <unistd.h>
 
 #include <cmath>
@@ -144,38 +145,55 @@ constexpr int hero_x = 6;
 constexpr int hero_y = 7;
 constexpr float hero_clearing = 5;
 
-// A camp: units of one tool and team choice (spawn_unit's arguments) around
-// a centre, on the first free dry cells of a fixed pattern (mirrored east to
-// west when asked).
+// How the members of a camp stand around its first cell: a loose knot, or
+// a column trailing away from its front in one direction, so that two rival
+// columns can face each other front to front.
+enum formation : int {
+    knot,
+    trail_north_east,
+    trail_south_east,
+    trail_north_west,
+    trail_south_west,
+    formation_count,
+};
+constexpr int max_camp_size = 5;
+static const int formation_offsets[formation_count][max_camp_size][2] = {
+    {{0, 0}, {2, 1}, {-1, 2}, {1, -2}, {-2, -1}},
+    {{0, 0}, {2, -1}, {1, -2}, {3, -3}, {4, -1}},
+    {{0, 0}, {2, 1}, {1, 2}, {3, 3}, {4, 1}},
+    {{0, 0}, {-2, -1}, {-1, -2}, {-3, -3}, {-4, -1}},
+    {{0, 0}, {-2, 1}, {-1, 2}, {-3, 3}, {-4, 1}},
+};
+
+// A camp: units of one tool and team choice (spawn_unit's arguments) in a
+// formation from their first cell, each on the first free dry cell at or
+// around its place.
 struct camp {
     int x, y;
     int kind_code;    // kind_code_grunt or kind_code_footman
     int team_choice;  // 0..3: the tool's team list
-    int count;
-    bool mirrored = false;
+    int count;        // 1..max_camp_size
+    formation shape;
 };
+// Rival pairs face each other five cells apart, one more than a unit's
+// sight: neither sees the other until a fight between them pulls one in.
 static const camp camps[] = {
-    {23, 13, kind_code_grunt, 0, 3},     // green grunts near the start
-    {18, 9, kind_code_footman, 2, 2, true},  // yellow footmen on the pond's shore, their rivals
-    {12, 30, kind_code_footman, 0, 3},   // black footmen by the pond
-    {20, 30, kind_code_grunt, 1, 3},     // blue grunts, rivals of the black footmen
-    {22, 58, kind_code_footman, 1, 3},   // white footmen
-    {14, 84, kind_code_grunt, 3, 2},     // violet: orcs and humans of team 3
-    {18, 88, kind_code_footman, 3, 2},
-    {38, 100, kind_code_grunt, 2, 3},    // orange grunts on the crags' edge
-    {84, 34, kind_code_footman, 2, 3},   // yellow footmen past the northern ford
-    {91, 39, kind_code_grunt, 1, 2},     // blue grunts, rivals of the yellow footmen
-    {108, 60, kind_code_footman, 0, 3},  // black footmen in the east
-    {76, 104, kind_code_grunt, 0, 3},    // green grunts by the southern fords
-    {112, 100, kind_code_footman, 1, 3}, // white footmen on the knoll
+    {18, 8, kind_code_grunt, 0, 3, trail_north_east},     // green grunts by the pond,
+    {18, 13, kind_code_footman, 2, 3, trail_south_east},  // facing yellow footmen
+    {12, 30, kind_code_footman, 0, 3, knot},              // black footmen in the western meadow
+    {20, 30, kind_code_grunt, 1, 3, knot},                // blue grunts, their rivals
+    {22, 58, kind_code_footman, 1, 2, knot},              // white footmen
+    {14, 84, kind_code_grunt, 3, 2, knot},                // violet: orcs and humans of team 3
+    {18, 88, kind_code_footman, 3, 2, knot},
+    {38, 100, kind_code_grunt, 2, 2, knot},               // orange grunts on the crags' edge
+    {84, 34, kind_code_footman, 2, 3, knot},              // yellow footmen past the northern ford
+    {91, 39, kind_code_grunt, 1, 2, knot},                // blue grunts, their rivals
+    {108, 60, kind_code_footman, 0, 2, knot},             // black footmen in the east
+    {76, 104, kind_code_grunt, 0, 2, knot},               // green grunts by the southern fords
+    {112, 100, kind_code_footman, 1, 2, knot},            // white footmen on the knoll
 };
-// Ground kept free of trees and rocks around each camp's centre.
-constexpr float camp_clearing = 4;
-
-// Where the members of a camp stand, from its centre: a loose knot.
-static const int member_offsets[][2] = {
-    {0, 0}, {2, 1}, {-1, 2}, {1, -2}, {-2, -1}, {3, -1}, {-3, 1}, {1, 3}, {-1, -3},
-};
+// Ground kept free of trees and rocks around each camp's first cell.
+constexpr float camp_clearing = 5;
 
 // --- Helpers -------------------------------------------------------------------
 
@@ -390,11 +408,10 @@ static bool free_cell_near(int& x, int& y)
 // The map editor's unit tools: one spawn_unit per member, its cell marked.
 static bool place_camp(const camp& c)
 {
-    int n = static_cast<int>(sizeof member_offsets / sizeof member_offsets[0]);
-    if (c.count > n) return false;
+    if (c.count < 1 || c.count > max_camp_size) return false;
     for (int i = 0; i < c.count; ++i) {
-        int x = c.x + (c.mirrored ? -member_offsets[i][0] : member_offsets[i][0]);
-        int y = c.y + member_offsets[i][1];
+        int x = c.x + formation_offsets[c.shape][i][0];
+        int y = c.y + formation_offsets[c.shape][i][1];
         if (!free_cell_near(x, y)) {
             std::fprintf(stderr, "make_data: no room for the camp at %d,%d\n", c.x, c.y);
             return false;
