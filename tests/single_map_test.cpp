@@ -244,8 +244,10 @@ void watch_frame(int32_t pass)
         return;
     }
     if (unit_count == 1) {
-        if (pilot.victory_pass < 0)
+        if (pilot.victory_pass < 0) {
             pilot.victory_pass = pass;
+            headless_keep_frames(true);  // for a look at the end-of-game line
+        }
         if (pass >= pilot.victory_pass + frames_after_victory)
             quit_requested = 1;
         return;
@@ -276,6 +278,11 @@ TEST_F(SingleMap, AnAutopilotAttackingTheNearestEnemyWinsAfterAHardFight)
     ASSERT_GE(pilot.victory_pass, 0) << (hero.active ? "the game did not end" : "the hero fell");
     EXPECT_EQ(hero.active, 1);
     EXPECT_EQ(unit_count, 1);
+    // "Вы Победили !" shows in its white box.
+    int w = 0, h = 0;
+    const uint16_t* frame = headless_frame(w, h);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame[(h - 73 + 10) * w + 255], static_cast<uint16_t>(colour_white));
     // Not trivial: at some point the hero had lost a third of its health.
     EXPECT_LE(pilot.lowest_hp, 400);
     // Rival camps met and fought each other somewhere along the way.
