@@ -33,20 +33,22 @@ namespace game_test {
 
 namespace fs = std::filesystem;
 
-// Makes ./data: the data set's folders linked in, data/map a folder of its
-// own (its tiles linked) so that the test's maps stay here.
+// Makes ./data: a copy of the data set (copies, never links, so that a test
+// that writes a file there cannot change the generated data), with
+// data/map holding only the tiles, so that the test's maps stay its own.
 inline void prepare_data_folder()
 {
     const fs::path source = BRASK_DATA_DIR;
+    const auto options = fs::copy_options::recursive | fs::copy_options::update_existing;
     fs::create_directories("data/map");
-    for (const char* name : {"font", "images", "music", "sounds", "palette.bmp"}) {
-        fs::path link = fs::path("data") / name;
-        if (!fs::exists(fs::symlink_status(link)))
-            fs::create_symlink(source / name, link);
+    for (const char* name : {"font", "images", "music", "sounds", "palette.bmp", "map/tiles"}) {
+        fs::path target = fs::path("data") / name;
+        if (fs::is_symlink(fs::symlink_status(target)))
+            fs::remove(target);
+        if (fs::is_directory(source / name))
+            fs::create_directories(target);
+        fs::copy(source / name, target, options);
     }
-    fs::path tiles = "data/map/tiles";
-    if (!fs::exists(fs::symlink_status(tiles)))
-        fs::create_directory_symlink(source / "map" / "tiles", tiles);
 }
 
 // --- Maps --------------------------------------------------------------------

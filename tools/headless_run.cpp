@@ -15,10 +15,12 @@
 
 #include "game/units.h"
 #include "game/world_check.h"
+#include "map/map.h"
 #include "platform/code_page.h"
 #include "platform/headless/headless.h"
 #include "shell/entry.h"
 #include "shell/shell.h"
+#include "sprites/sprite_editor.h"
 
 // The largest script read.
 static constexpr long max_script_size = 4 * 1024 * 1024;
@@ -175,6 +177,135 @@ static const summary_line summary[] = {
     {"world hash", print_world_hash},
 };
 
+// --- The map editor's end state ---------------------------------------------------
+
+static void print_map_width(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(map_width));
+}
+
+static void print_map_height(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(map_height));
+}
+
+static void print_map_name(FILE* out)
+{
+    static char name[3 * map_name_size];
+    cp1251_to_utf8(map_name, name, sizeof name);
+    std::fprintf(out, "%s", name);
+}
+
+// Object cells of a kind inside the map.
+static int count_map_objects(int32_t kind)
+{
+    int n = 0;
+    for (int x = 0; x < map_width && x < max_map_size; ++x)
+        for (int y = 0; y < map_height && y < max_map_size; ++y)
+            n += object_layer[x][y].kind == kind;
+    return n;
+}
+
+static void print_trees(FILE* out)
+{
+    std::fprintf(out, "%d", count_map_objects(object_tree));
+}
+
+static void print_rocks(FILE* out)
+{
+    std::fprintf(out, "%d", count_map_objects(object_rock));
+}
+
+static void print_units_on_map(FILE* out)
+{
+    std::fprintf(out, "%d", count_map_objects(object_unit));
+}
+
+// FNV-1a over the map's cells of both layers, column by column, every field
+// as four little-endian bytes: equal maps print equal hashes.
+static void print_layers_hash(FILE* out)
+{
+    uint64_t h = 14695981039346656037ull;
+    auto mix = [&h](int32_t v) {
+        for (int i = 0; i < 4; ++i) {
+            h ^= static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
+            h *= 1099511628211ull;
+        }
+    };
+    for (int x = 0; x < map_width && x < max_map_size; ++x)
+        for (int y = 0; y < map_height && y < max_map_size; ++y) {
+            const terrain_cell& t = terrain_layer[x][y];
+            const object_cell& o = object_layer[x][y];
+            mix(t.kind), mix(t.tile_set), mix(t.tile_x), mix(t.tile_y);
+            mix(o.kind), mix(o.index), mix(o.value);
+        }
+    std::fprintf(out, "%016llx", static_cast<unsigned long long>(h));
+}
+
+// The lines added for the map editor configuration.
+static const summary_line map_editor_summary[] = {
+    {"map_width", print_map_width},
+    {"map_height", print_map_height},
+    {"map_name", print_map_name},
+    {"unit_count", print_unit_count},
+    {"trees", print_trees},
+    {"rocks", print_rocks},
+    {"units on the map", print_units_on_map},
+    {"layers hash", print_layers_hash},
+};
+
+// The sprite editor's lines, printed after the common ones when it ran.
+static void print_editor_mode(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(editor_mode));
+}
+
+static void print_frame_count(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(frame_count));
+}
+
+static void print_current_frame(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(current_frame));
+}
+
+static void print_current_roll(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(current_roll));
+}
+
+static void print_current_slot(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(current_slot));
+}
+
+static void print_filled_slots(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(filled_roll_slots()));
+}
+
+static void print_filled_entries(FILE* out)
+{
+    std::fprintf(out, "%d", static_cast<int>(filled_sprite_entries()));
+}
+
+static void print_tables_hash(FILE* out)
+{
+    std::fprintf(out, "%08x", static_cast<unsigned>(sprite_tables_hash()));
+}
+
+static const summary_line sprite_editor_summary[] = {
+    {"editor_mode", print_editor_mode},
+    {"frame_count", print_frame_count},
+    {"current_frame", print_current_frame},
+    {"current_roll", print_current_roll},
+    {"current_slot", print_current_slot},
+    {"filled roll slots", print_filled_slots},
+    {"filled sprite entries", print_filled_entries},
+    {"sprite tables hash", print_tables_hash},
+};
+
 // --- Start ------------------------------------------------------------------------
 
 static int usage()
@@ -211,6 +342,17 @@ static bool read_script(const char* path, char*& text)
     }
     text = buffer;
     return true;
+}
+
+// Prints the lines of one summary table, "label: value" each.
+template <size_t n>
+static void print_summary(const summary_line (&lines)[n])
+{
+    for (const summary_line& line : lines) {
+        std::printf("%s: ", line.label);
+        line.print(stdout);
+        std::printf("\n");
+    }
 }
 
 int main(int argc, char** argv)
@@ -277,10 +419,10 @@ int main(int argc, char** argv)
     run_entry(run);
     end_process();
 
-    for (const summary_line& line : summary) {
-        std::printf("%s: ", line.label);
-        line.print(stdout);
-        std::printf("\n");
-    }
+    print_summary(summary);
+    if (chosen == &map_editor_configuration)
+        print_summary(map_editor_summary);
+    if (chosen == &sprite_editor_configuration && loop_ran)
+        print_summary(sprite_editor_summary);
     return headless_dumps_failed() == 0 && !loop_stuck ? 0 : 1;
 }

@@ -197,17 +197,20 @@ ROW_LOOP static void copy_rows(uint8_t* d, int32_t dst_pitch, const uint8_t* s, 
     }
 }
 
-// Source pixels equal to key keep the destination pixel: a select over every
-// pixel, with no branch, that the compiler turns into vector compares and
-// blends (masked stores at the AVX-512 level). P pixels at a time.
+// Source pixels equal to key keep the destination pixel: a select over P
+// pixels at once, written with vector types so that it is always a vector
+// compare and blend (left to itself the compiler unrolls the narrower
+// blocks into scalar code or conditional stores).
 template <typename T, int P>
 static inline void keyed_block(T* __restrict d, const T* __restrict s, T key)
 {
-    for (int i = 0; i < P; ++i) {
-        T v = s[i];
-        T o = d[i];
-        d[i] = v == key ? o : v;
-    }
+    typedef T block __attribute__((vector_size(P * sizeof(T))));
+    block v, o;
+    std::memcpy(&v, s, sizeof v);
+    std::memcpy(&o, d, sizeof o);
+    block keep = (v == key);  // all ones where the source pixel is the key
+    block out = (o & keep) | (v & ~keep);
+    std::memcpy(d, &out, sizeof out);
 }
 
 // A keyed row in blocks of 64 bytes (32 bytes, 16 bytes for narrower rows).

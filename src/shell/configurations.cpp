@@ -2,14 +2,13 @@
 #include <cstring>
 
 #include "game/game_loop.h"
-#include "render/font.h"
+#include "map_editor/map_editor.h"
 #include "shell/entry.h"
+#include "sprites/sprite_editor.h"
 
-// Until the two editors have their loops, their configurations run the
-// surface-count screen, which ends on Escape.
 const configuration game_configuration = {"game", 800, 600, game_loop};
-const configuration map_editor_configuration = {"map_editor", 1024, 768, show_surface_count};
-const configuration sprite_editor_configuration = {"sprite_editor", 1024, 768, show_surface_count};
+const configuration map_editor_configuration = {"map_editor", 1024, 768, map_editor_loop};
+const configuration sprite_editor_configuration = {"sprite_editor", 1024, 768, sprite_editor_loop};
 
 const configuration* find_configuration(const char* name)
 {
