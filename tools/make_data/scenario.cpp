@@ -35,8 +35,9 @@ constexpr int side = 128;
 constexpr int first_inner = 2;
 constexpr int last_inner = side - 3;
 
-// A noisy elliptic area: inside where
-//   1 - |((x - cx) / rx, (y - cy) / ry)| + amplitude * noise > threshold.
+// A noisy elliptic area: inside where its field,
+//   1 - |((x - cx) / rx, (y - cy) / ry)| + amplitude * noise,
+// is above 0 (and well inside where it is higher).
 struct area {
     float cx, cy;       // centre, in cells
     float rx, ry;       // radii
@@ -146,14 +147,12 @@ constexpr int hero_y = 7;
 constexpr float hero_clearing = 5;
 
 // How the members of a camp stand around its first cell: a loose knot, or
-// a column trailing away from its front in one direction, so that two rival
-// columns can face each other front to front.
+// a column trailing away from its front to the north-east or south-east, so
+// that two rival columns can face each other front to front.
 enum formation : int {
     knot,
     trail_north_east,
     trail_south_east,
-    trail_north_west,
-    trail_south_west,
     formation_count,
 };
 constexpr int max_camp_size = 5;
@@ -161,8 +160,6 @@ static const int formation_offsets[formation_count][max_camp_size][2] = {
     {{0, 0}, {2, 1}, {-1, 2}, {1, -2}, {-2, -1}},
     {{0, 0}, {2, -1}, {1, -2}, {3, -3}, {4, -1}},
     {{0, 0}, {2, 1}, {1, 2}, {3, 3}, {4, 1}},
-    {{0, 0}, {-2, -1}, {-1, -2}, {-3, -3}, {-4, -1}},
-    {{0, 0}, {-2, 1}, {-1, 2}, {-3, 3}, {-4, 1}},
 };
 
 // A camp: units of one tool and team choice (spawn_unit's arguments) in a
