@@ -40,7 +40,8 @@ void make_partial_data(const std::string& folder, const std::string& missing)
         if (!entry.is_regular_file())
             continue;
         const fs::path relative = fs::relative(entry.path(), source);
-        if (relative == missing)
+        // The test brings its own map in place of the data set's scenario.
+        if (relative == missing || relative == "map/single.map")
             continue;
         const fs::path link = fs::path(folder) / "data" / relative;
         fs::create_directories(link.parent_path());

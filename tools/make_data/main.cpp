@@ -2,8 +2,8 @@
 //   make_data ASSETS_DIR OUTPUT_DIR
 // Every file comes from the text sources in ASSETS_DIR and from code, and the
 // same sources always give the same bytes. Steps are listed in run order;
-// a step that needs the program's own modules (the scenario map) slots in
-// here the same way.
+// the scenario map, last, is made with the program's own painter, unit and
+// map file modules.
 #include <cstdio>
 
 #include "make_data.h"
@@ -17,7 +17,7 @@ struct data_step {
 static const data_step steps[] = {
     {"palette", make_palette},     {"terrain", make_terrain}, {"trees and rocks", make_objects},
     {"units", make_units},         {"portrait", make_portrait}, {"font", make_font},
-    {"music and effects", make_sounds},
+    {"music and effects", make_sounds}, {"scenario map", make_scenario},
 };
 
 int main(int argc, char** argv)

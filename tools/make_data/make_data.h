@@ -173,3 +173,4 @@ bool make_units();      // units.cpp: grant and footman sheets and sprite files
 bool make_portrait();   // portrait.cpp: vesk.bmp
 bool make_font();       // font.cpp: smf.fn, smallb.bmp, smallw.bmp
 bool make_sounds();     // sounds.cpp: music and effects
+bool make_scenario();   // scenario.cpp: data/map/single.map

@@ -1,11 +1,11 @@
 // The hero's portrait, data/images/vesk.bmp: Веск, an orc warlord, head and
-// shoulders in three-quarter view with his yellow team pauldrons, 60 x 50,
+// shoulders in three-quarter view with the red pauldrons of his team, 60 x 50,
 // drawn by the figure renderer at twice the size and filtered down.
 #include <cmath>
 
 #include "make_data.h"
 
-enum portrait_material { skin, eye, bone, hair, leather, gold_plate, steel, dark, scar, portrait_material_count };
+enum portrait_material { skin, eye, bone, hair, leather, team_plate, steel, dark, scar, portrait_material_count };
 
 static const colour portrait_colours[portrait_material_count][3] = {
     {{26, 48, 14}, {92, 138, 44}, {188, 224, 120}},
@@ -13,7 +13,7 @@ static const colour portrait_colours[portrait_material_count][3] = {
     {{110, 100, 76}, {214, 204, 170}, {255, 252, 236}},
     {{8, 6, 4}, {40, 32, 24}, {96, 80, 62}},
     {{34, 20, 10}, {100, 64, 32}, {176, 130, 80}},
-    {{110, 76, 0}, {232, 196, 30}, {255, 248, 160}},
+    {{96, 10, 8}, {200, 34, 26}, {255, 132, 110}},
     {{34, 38, 48}, {118, 126, 140}, {226, 232, 240}},
     {{10, 6, 4}, {30, 20, 14}, {60, 40, 30}},
     {{90, 70, 50}, {150, 120, 90}, {200, 170, 140}},
@@ -38,10 +38,10 @@ static void capsule(figure_canvas& c, vec3 a, vec3 b, float ra, float rb, int m)
 
 static void draw_vesk(figure_canvas& c)
 {
-    // Shoulders and chest: leather, yellow plates with steel spikes.
+    // Shoulders and chest: leather, red plates with steel spikes.
     sphere(c, {0, -2, -2}, 15, leather);
     for (int side = -1; side <= 1; side += 2) {
-        sphere(c, {side * 16.0f, -1, 4}, 9.5f, gold_plate);
+        sphere(c, {side * 16.0f, -1, 4}, 9.5f, team_plate);
         capsule(c, {side * 18.0f, -1, 11}, {side * 21.0f, -2, 17}, 1.8f, 0.4f, steel);
         capsule(c, {side * 22.0f, 0, 7}, {side * 27.0f, 0, 10}, 1.8f, 0.4f, steel);
     }
@@ -74,7 +74,7 @@ bool make_portrait()
     c.scale = oversample * 0.95f;
     c.glow[eye] = 0.35f;
     c.shine[steel] = 0.5f;
-    c.shine[gold_plate] = 0.35f;
+    c.shine[team_plate] = 0.35f;
     c.shine[eye] = 0.5f;
     draw_vesk(c);
     shade_figure(c);
