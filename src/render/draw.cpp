@@ -202,31 +202,36 @@ ROW_LOOP static void copy_rows(uint8_t* d, int32_t dst_pitch, const uint8_t* s, 
 // compare and blend (left to itself the compiler unrolls the narrower
 // blocks into scalar code or conditional stores).
 template <typename T, int P>
-static inline void keyed_block(T* __restrict d, const T* __restrict s, T key)
+static inline void keyed_select(T* out, const T* d, const T* s, T key)
 {
     typedef T block __attribute__((vector_size(P * sizeof(T))));
     block v, o;
     std::memcpy(&v, s, sizeof v);
     std::memcpy(&o, d, sizeof o);
     block keep = (v == key);  // all ones where the source pixel is the key
-    block out = (o & keep) | (v & ~keep);
-    std::memcpy(d, &out, sizeof out);
+    block result = (o & keep) | (v & ~keep);
+    std::memcpy(out, &result, sizeof result);
 }
 
 // A keyed row in blocks of 64 bytes (32 bytes, 16 bytes for narrower rows).
 // The select can be applied twice to a pixel with the same result, so the
 // last block simply ends at the row's end, overlapping the one before,
-// instead of a pixel-by-pixel tail.
+// instead of a pixel-by-pixel tail. That block is computed from the row as
+// it was, before the other blocks are stored: reading back pixels just
+// stored in part would stall the processor.
 template <typename T, int P>
 static inline bool keyed_blocks(T* __restrict d, const T* __restrict s, int32_t count, T key)
 {
     if (count < P)
         return false;
-    int32_t i = 0;
-    for (; i + P <= count; i += P)
-        keyed_block<T, P>(d + i, s + i, key);
-    if (i < count)
-        keyed_block<T, P>(d + count - P, s + count - P, key);
+    const bool tail = count % P != 0;
+    T last[P];
+    if (tail)
+        keyed_select<T, P>(last, d + count - P, s + count - P, key);
+    for (int32_t i = 0; i + P <= count; i += P)
+        keyed_select<T, P>(d + i, d + i, s + i, key);
+    if (tail)
+        std::memcpy(d + count - P, last, sizeof last);
     return true;
 }
 
