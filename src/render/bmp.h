@@ -49,6 +49,6 @@ bool read_bmp_size(int32_t& width, int32_t& height, const char* name);
 // create_main_surfaces calls it at depth 8 with data\palette.bmp.
 bool load_palette(const char* name);
 
-// Why the last BMP load was refused, in plain words ("" after a success).
-// The data checker prints it.
+// Why the last BMP load, palette load or size probe was refused, in plain
+// words ("" after a success). The data checker prints it.
 const char* last_bmp_error();
