@@ -25,6 +25,8 @@ constexpr int64_t max_bmp_file =
 static uint8_t file_buffer[max_bmp_file + 1];
 // The reason of the last refusal.
 static const char* bmp_error = "";
+// The bit depth of the file that the last successful load read.
+static int32_t loaded_bits = 0;
 
 // What the checks found in a file.
 struct bmp_layout {
@@ -193,6 +195,7 @@ static bool load_checked(int32_t& slot, const bmp_layout& f)
     slot = target;
     if (surface_count < max_surface_slots)
         ++surface_count;
+    loaded_bits = f.bits;
     bmp_error = "";
     return true;
 }
@@ -321,4 +324,9 @@ bool read_bmp_size(int32_t& width, int32_t& height, const char* name)
 const char* last_bmp_error()
 {
     return bmp_error;
+}
+
+int32_t last_bmp_bits()
+{
+    return loaded_bits;
 }

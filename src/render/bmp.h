@@ -52,3 +52,6 @@ bool load_palette(const char* name);
 // Why the last BMP load, palette load or size probe was refused, in plain
 // words ("" after a success). The data checker prints it.
 const char* last_bmp_error();
+// The bits per pixel (8, 16, 24 or 32) of the file that the last successful
+// load_bmp or load_team_bmp read. The data checker prints it.
+int32_t last_bmp_bits();
