@@ -2,7 +2,7 @@
 // written to a file; wave_open must either refuse it with a reason or give a
 // PCM format and a data range inside the file, whose bytes wave_read then
 // hands out exactly once. The sound loader must then load the same file into
-// a slot, or refuse it leaving the slot as it was.
+// a slot, which plays, or refuse it leaving the slot as it was.
 #include <cstring>
 
 #include "fuzz_support.h"
@@ -57,6 +57,13 @@ void check_sound_loader()
     if (try_load_sound(slot, fuzz::input_path())) {
         FUZZ_CHECK(slot == 0 && sound_table[0].filled == 1 && mixer_holds(0));
         FUZZ_CHECK(sound_table[0].bytes >= sound_table[0].format.block_align);
+        // Played in a loop, at whatever rate the file gives: the mixer must
+        // stay inside the samples.
+        play_sound(0, 0, sound_play_looping, 0);
+        int16_t out[2 * 300];
+        mixer_mix(out, 300);
+        mixer_mix(out, 300);
+        stop_sound(0);
     } else {
         FUZZ_CHECK(sound_error()[0] != 0 && sound_failed_step()[0] != 0);
         const sound_buffer& now = sound_table[0];
