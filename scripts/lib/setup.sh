@@ -3,6 +3,8 @@
 # Sourced, not run; expects to be in the repository root.
 
 brask_packages=(cmake g++ make libgtest-dev libbenchmark-dev libsdl2-dev libboost-graph-dev)
+# clang and its runtime libraries build the fuzz targets (scripts/test, scripts/fuzz).
+brask_packages+=(clang libclang-rt-14-dev)
 
 brask_install_missing() {
     local missing=()

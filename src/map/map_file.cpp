@@ -163,7 +163,9 @@ static bool check_records(const uint8_t* data, int64_t size, int width, int heig
             return refuse("unit %d stands at cell (%u, %u), outside the %dx%d map", slot,
                           field[field_cell_x], field[field_cell_y], width, height);
     }
-    return in.ok;
+    if (!in.ok)
+        return refuse("the file ends inside its records");
+    return true;
 }
 
 // Copies a checked file into the map and the unit table. Each 16-bit number
@@ -223,11 +225,16 @@ bool load_map(const char* name)
                           static_cast<long long>(max_map_file_bytes));
         return refuse("%s could not be read", path);
     }
+    return load_map_bytes(file_bytes, size);
+}
+
+bool load_map_bytes(const uint8_t* data, int64_t size)
+{
     int width = 0, height = 0, units = 0;
-    if (!check_header(file_bytes, size, width, height, units) ||
-        !check_records(file_bytes, size, width, height, units))
+    if (!check_header(data, size, width, height, units) ||
+        !check_records(data, size, width, height, units))
         return false;
-    apply_map(file_bytes, size, width, height, units);
+    apply_map(data, size, width, height, units);
     refusal[0] = 0;
     return true;
 }

@@ -20,6 +20,11 @@ int64_t map_file_size(int width, int height, int unit_slots);
 // dialog.
 bool load_map(const char* name);
 
+// The check and apply step of load_map on a file already in memory: the
+// same result, refusals and changes. Used by load_map, the data checker and
+// the fuzz targets.
+bool load_map_bytes(const uint8_t* data, int64_t size);
+
 // Writes the current map to data\map\<name>.map. The old file is replaced
 // only when every byte was written; false (old file intact) when the name is
 // empty or too long or the file cannot be written. Called by the save-map

@@ -25,6 +25,8 @@ constexpr int64_t max_bmp_file =
 static uint8_t file_buffer[max_bmp_file + 1];
 // The reason of the last refusal.
 static const char* bmp_error = "";
+// The bit depth of the file that the last successful load read.
+static int32_t loaded_bits = 0;
 
 // What the checks found in a file.
 struct bmp_layout {
@@ -193,6 +195,7 @@ static bool load_checked(int32_t& slot, const bmp_layout& f)
     slot = target;
     if (surface_count < max_surface_slots)
         ++surface_count;
+    loaded_bits = f.bits;
     bmp_error = "";
     return true;
 }
@@ -238,15 +241,16 @@ bool load_palette(const char* name)
     uint8_t head[bmp8_pixel_start];
     file_id file = open_read(name);
     if (file == invalid_file)
-        return false;
+        return refuse("the file cannot be opened");
     int got = read_bytes(file, head, sizeof head);
     close_file(file);
     if (got < static_cast<int>(sizeof head))
-        return false;
+        return refuse("the file ends before its 256-colour table does");
     for (int32_t i = 0; i < 256; ++i) {
         const uint8_t* c = head + bmp_header_size + 4 * i;
         palette_entries[i] = palette_entry {c[2], c[1], c[0], 0};
     }
+    bmp_error = "";
     return true;
 }
 
@@ -304,19 +308,25 @@ bool read_bmp_size(int32_t& width, int32_t& height, const char* name)
     uint8_t head[26];
     file_id file = open_read(name);
     if (file == invalid_file)
-        return false;
+        return refuse("the file cannot be opened");
     int got = read_bytes(file, head, sizeof head);
     close_file(file);
     if (got < static_cast<int>(sizeof head))
-        return false;
+        return refuse("the file is too short to hold a width and height");
     byte_reader r {head, sizeof head};
     r.skip(18);
     width = r.i32();
     height = r.i32();
+    bmp_error = "";
     return true;
 }
 
 const char* last_bmp_error()
 {
     return bmp_error;
+}
+
+int32_t last_bmp_bits()
+{
+    return loaded_bits;
 }

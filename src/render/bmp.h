@@ -49,6 +49,9 @@ bool read_bmp_size(int32_t& width, int32_t& height, const char* name);
 // create_main_surfaces calls it at depth 8 with data\palette.bmp.
 bool load_palette(const char* name);
 
-// Why the last BMP load was refused, in plain words ("" after a success).
-// The data checker prints it.
+// Why the last BMP load, palette load or size probe was refused, in plain
+// words ("" after a success). The data checker prints it.
 const char* last_bmp_error();
+// The bits per pixel (8, 16, 24 or 32) of the file that the last successful
+// load_bmp or load_team_bmp read. The data checker prints it.
+int32_t last_bmp_bits();

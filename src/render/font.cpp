@@ -30,21 +30,64 @@ bool load_font()
     return true;
 }
 
+// Why the last glyph table load was refused; "" after a success.
+static char glyph_refusal[120];
+
+// The record fields by name, for the refusal.
+static const char* const glyph_field_names[4] = {"x", "y", "width", "height"};
+
 bool load_glyph_table()
 {
     // One byte more than a valid file, so that a longer one is recognised.
     static uint8_t buffer[glyph_file_size + 1];
     int64_t size = read_whole_file("data\\font\\smf.fn", buffer, sizeof buffer);
-    if (size != glyph_file_size)
+    if (size < 0) {
+        file_id file = open_read("data\\font\\smf.fn");
+        close_file(file);
+        std::snprintf(glyph_refusal, sizeof glyph_refusal, "%s",
+                      file == invalid_file ? "the file cannot be opened"
+                                           : "the file cannot be read or is longer than 4096 bytes");
         return false;
-    byte_reader r {buffer, size};
+    }
+    return load_glyph_bytes(buffer, size);
+}
+
+bool load_glyph_bytes(const uint8_t* data, int64_t size)
+{
+    if (size != glyph_file_size) {
+        std::snprintf(glyph_refusal, sizeof glyph_refusal,
+                      "size is %lld bytes, a glyph table has exactly 4096",
+                      static_cast<long long>(size));
+        return false;
+    }
+    // Every field lies inside the largest image: no glyph can then make the
+    // pen position or a measured width overflow.
+    byte_reader r {data, size};
+    for (int c = 0; c < glyph_count; ++c)
+        for (int f = 0; f < 4; ++f) {
+            int32_t v = r.i32();
+            int32_t limit = f < 2 ? max_surface_side - 1 : max_surface_side;
+            if (v < 0 || v > limit) {
+                std::snprintf(glyph_refusal, sizeof glyph_refusal,
+                              "glyph %d has %s %d, outside 0..%d", c, glyph_field_names[f], v,
+                              limit);
+                return false;
+            }
+        }
+    r.pos = 0;
     for (glyph& g : glyph_table) {
         g.x = r.i32();
         g.y = r.i32();
         g.width = r.i32();
         g.height = r.i32();
     }
+    glyph_refusal[0] = 0;
     return true;
+}
+
+const char* glyph_table_refusal()
+{
+    return glyph_refusal;
 }
 
 // Draws text from the glyph image in slot.

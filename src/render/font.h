@@ -24,9 +24,16 @@ extern int32_t font_slot_w;
 // Loads the two glyph images and the glyph table; false when an image fails.
 // The entry calls it once after the colours are set.
 bool load_font();
-// Reads data\font\smf.fn into glyph_table; a missing file or one that is not
-// exactly 4096 bytes leaves the table as it was (text stays invisible).
+// Reads data\font\smf.fn into glyph_table; a missing file, one that is not
+// exactly 4096 bytes or one with a field outside 0..4096 (0..4095 for x and
+// y) leaves the table as it was (text stays invisible) and returns false.
 bool load_glyph_table();
+// The check and apply step of load_glyph_table on a file already in memory.
+// Used by load_glyph_table, the data checker and the fuzz targets.
+bool load_glyph_bytes(const uint8_t* data, int64_t size);
+// Why the last glyph table load was refused, in plain words ("" after a
+// success). The data checker prints it.
+const char* glyph_table_refusal();
 
 // Draws a code page 1251 string from (x, y), the top-left of its first
 // glyph, with the smallb.bmp glyphs; glyphs one pixel apart, bytes without a

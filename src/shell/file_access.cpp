@@ -11,6 +11,8 @@
 // whether renames fail.
 static int writes_until_failure = 0;
 static bool renames_fail = false;
+// Bytes the injected full disk still takes; -1 when no disk is full.
+static int64_t disk_room = -1;
 
 bool native_path(const char* name, char* out, int capacity)
 {
@@ -72,6 +74,13 @@ int write_bytes(file_id file, const void* buffer, int n)
         ssize_t half = ::write(file, buffer, n / 2);
         return half > 0 ? static_cast<int>(half) : 0;
     }
+    if (disk_room >= 0 && n > disk_room) {
+        // The injected full disk: what still fits is written, then nothing.
+        int fits = static_cast<int>(disk_room);
+        ssize_t put = fits > 0 ? ::write(file, buffer, fits) : 0;
+        disk_room = 0;
+        return put > 0 ? static_cast<int>(put) : 0;
+    }
     auto* bytes = static_cast<const char*>(buffer);
     int done = 0;
     while (done < n) {
@@ -82,6 +91,8 @@ int write_bytes(file_id file, const void* buffer, int n)
             break;
         done += static_cast<int>(put);
     }
+    if (disk_room >= 0)
+        disk_room -= done;
     return done;
 }
 
@@ -176,4 +187,9 @@ void inject_write_failure(int nth_write)
 void inject_rename_failure(bool fail_renames)
 {
     renames_fail = fail_renames;
+}
+
+void inject_disk_full(int64_t bytes_free)
+{
+    disk_room = bytes_free >= 0 ? bytes_free : -1;
 }

@@ -68,3 +68,7 @@ bool native_path(const char* name, char* out, int capacity);
 // fail_renames is set. 0 / false switch them off.
 void inject_write_failure(int nth_write);
 void inject_rename_failure(bool fail_renames);
+// Test-only: the disk takes bytes_free more bytes, then every write comes
+// up short (the one that crosses the limit writes what fits). A negative
+// value switches it off.
+void inject_disk_full(int64_t bytes_free);

@@ -88,7 +88,8 @@ static bool walk_chunks(wave_reader& reader)
         }
         // Chunks are padded to an even length.
         int64_t skip = static_cast<int64_t>(size) + (size & 1);
-        if (!r.has(skip)) break;
+        if (!r.has(skip))
+            return refuse("a chunk runs past the end of the file before the data chunk");
         r.skip(skip);
     }
     if (!have_format) return refuse("the file has no fmt chunk");
