@@ -38,6 +38,8 @@ inline const char* input_path()
     if (path[0] == 0) {
         const char* folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
         std::snprintf(path, sizeof path, "%s/brask_fuzz_%d", folder, static_cast<int>(getpid()));
+        // Removed when the run ends normally (a crash leaves it for a look).
+        std::atexit([] { unlink(path); });
     }
     return path;
 }
