@@ -352,14 +352,11 @@ void blit_keyed(int32_t dst_x, int32_t dst_y, int32_t src_x, int32_t src_y, int3
     copy_rect(draw_surface, dst_x, dst_y, image(slot), src_x, src_y, w, h, true);
 }
 
-void blit_keyed_clipped(int32_t dst_x, int32_t dst_y, int32_t src_x, int32_t src_y, int32_t w,
-                        int32_t h, int32_t slot)
+// The clipping the clipped copies share: a destination left of or above the
+// screen moves the source origin and shortens the copy, one past the right
+// or bottom edge shortens it.
+static void clip_to_screen(int64_t& dx, int64_t& dy, int64_t& sx, int64_t& sy, int64_t& cw, int64_t& ch)
 {
-    // 64-bit so that no sum of the caller's values can overflow.
-    int64_t dx = dst_x, dy = dst_y, sx = src_x, sy = src_y, cw = w, ch = h;
-    int64_t sw = screen_width, sh = screen_height;
-    if (dx + cw < 0 || dx > sw || dy + ch < 0 || dy > sh)
-        return;
     if (dx < 0) {
         sx -= dx;
         cw += dx;
@@ -370,10 +367,21 @@ void blit_keyed_clipped(int32_t dst_x, int32_t dst_y, int32_t src_x, int32_t src
         ch += dy;
         dy = 0;
     }
-    if (dx + cw > sw)
-        cw = sw - dx;
-    if (dy + ch > sh)
-        ch = sh - dy;
+    if (dx + cw > screen_width)
+        cw = screen_width - dx;
+    if (dy + ch > screen_height)
+        ch = screen_height - dy;
+}
+
+void blit_keyed_clipped(int32_t dst_x, int32_t dst_y, int32_t src_x, int32_t src_y, int32_t w,
+                        int32_t h, int32_t slot)
+{
+    // 64-bit so that no sum of the caller's values can overflow.
+    int64_t dx = dst_x, dy = dst_y, sx = src_x, sy = src_y, cw = w, ch = h;
+    int64_t sw = screen_width, sh = screen_height;
+    if (dx + cw < 0 || dx > sw || dy + ch < 0 || dy > sh)
+        return;
+    clip_to_screen(dx, dy, sx, sy, cw, ch);
     if (cw <= 0 || ch <= 0 || sx < 0 || sy < 0 || sx > INT32_MAX || sy > INT32_MAX)
         return;
     copy_rect(draw_surface, static_cast<int32_t>(dx), static_cast<int32_t>(dy), image(slot),
@@ -459,20 +467,7 @@ void blit_stretch_keyed_clipped(int32_t dst_x, int32_t dst_y, int32_t src_x, int
                                 int32_t slot)
 {
     int64_t dx = dst_x, dy = dst_y, sx = src_x, sy = src_y, cw = src_w, ch = src_h;
-    if (dx < 0) {
-        sx -= dx;
-        cw += dx;
-        dx = 0;
-    }
-    if (dy < 0) {
-        sy -= dy;
-        ch += dy;
-        dy = 0;
-    }
-    if (dx + cw > screen_width)
-        cw = screen_width - dx;
-    if (dy + ch > screen_height)
-        ch = screen_height - dy;
+    clip_to_screen(dx, dy, sx, sy, cw, ch);
     if (cw <= 0 || ch <= 0 || sx > INT32_MAX || sy > INT32_MAX || dx > INT32_MAX || dy > INT32_MAX)
         return;
     blit_stretch_keyed(static_cast<int32_t>(dx), static_cast<int32_t>(dy), static_cast<int32_t>(sx),
