@@ -20,22 +20,22 @@
 #include <random>
 #include <vector>
 
+#include "core/random.h"
 #include "game/behaviour.h"
-#include "game/game_loop.h"
 #include "game/grids.h"
-#include "game/units.h"
 #include "game/world_check.h"
 #include "game/world_drawing.h"
-#include "map/map.h"
-#include "map/map_file.h"
 #include "platform/headless/headless.h"
+#include "play/game_loop.h"
 #include "reference/literal_draw_order.h"
 #include "render/bmp.h"
 #include "render/colours.h"
 #include "render/display.h"
 #include "render/font.h"
-#include "shell/random.h"
 #include "shell/shell.h"
+#include "world/map.h"
+#include "world/map_file.h"
+#include "world/units.h"
 
 namespace literal {
 void update_units();

@@ -8,13 +8,13 @@
 // land (its globals and functions become literal::...).
 #include <cstdint>
 
+#include "core/random.h"
 #include "game/behaviour.h"
 #include "game/grids.h"
 #include "game/path_finding.h"
-#include "game/units.h"
-#include "map/map.h"
 #include "reference/literal_path_finding.h"
-#include "shell/random.h"
+#include "world/map.h"
+#include "world/units.h"
 
 namespace literal {
 #define find_path literal_find_path

@@ -18,8 +18,8 @@
 
 #include "game/grids.h"
 #include "game/path_finding.h"
-#include "map/map.h"
 #include "reference/literal_path_finding.h"
+#include "world/map.h"
 
 // Built without exceptions, Boost reports through this.
 namespace boost {

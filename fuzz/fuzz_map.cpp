@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "fuzz_support.h"
-#include "game/units.h"
-#include "map/map.h"
-#include "map/map_file.h"
+#include "world/map.h"
+#include "world/map_file.h"
+#include "world/units.h"
 
 namespace {
 

@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "core/random.h"
 #include "game/behaviour.h"
 #include "game/grids.h"
 #include "game/path_finding.h"
-#include "game/units.h"
 #include "game/world_check.h"
-#include "map/map.h"
-#include "shell/random.h"
+#include "world/map.h"
+#include "world/units.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "core/file_access.h"
 #include "render/bmp.h"
 #include "render_fixture.h"
-#include "shell/file_access.h"
 
 using namespace render_test;
 namespace fs = std::filesystem;

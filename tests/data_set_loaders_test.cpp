@@ -8,10 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "game/units.h"
 #include "game/world_drawing.h"
-#include "map/map.h"
-#include "map/map_file.h"
 #include "render/bmp.h"
 #include "render/colours.h"
 #include "render/display.h"
@@ -19,6 +16,9 @@
 #include "render_fixture.h"
 #include "sound/wave.h"
 #include "sprites/sprite_data.h"
+#include "world/map.h"
+#include "world/map_file.h"
+#include "world/units.h"
 
 using namespace render_test;
 

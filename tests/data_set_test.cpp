@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/byte_reader.h"
-#include "shell/file_access.h"
+#include "core/byte_reader.h"
+#include "core/file_access.h"
 
 namespace {
 

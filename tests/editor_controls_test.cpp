@@ -7,9 +7,9 @@
 
 #include "platform/headless/headless.h"
 #include "render/draw.h"
+#include "render/editor_controls.h"
 #include "render/font.h"
 #include "render_fixture.h"
-#include "sprites/editor_controls.h"
 
 using namespace render_test;
 

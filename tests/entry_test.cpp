@@ -3,14 +3,14 @@
 #include <cstdio>
 #include <string>
 
+#include "core/cp1251.h"
+#include "input/input_latch.h"
 #include "input/joystick.h"
 #include "platform/headless/headless.h"
 #include "render/colours.h"
 #include "render/display.h"
 #include "render/font.h"
-#include "shell/cp1251.h"
 #include "shell/entry.h"
-#include "shell/input_latch.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
 

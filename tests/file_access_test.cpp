@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <string>
 
-#include "shell/byte_reader.h"
-#include "shell/file_access.h"
+#include "core/byte_reader.h"
+#include "core/file_access.h"
 
 namespace fs = std::filesystem;
 

@@ -11,23 +11,23 @@
 #include <string>
 #include <vector>
 
+#include "core/random.h"
 #include "game/behaviour.h"
-#include "game/game_loop.h"
 #include "game/grids.h"
-#include "game/units.h"
 #include "game/world_check.h"
-#include "map/map.h"
-#include "map/map_file.h"
-#include "map/terrain_painter.h"
+#include "input/input_latch.h"
 #include "platform/headless/headless.h"
+#include "play/game_loop.h"
+#include "programs/configurations.h"
 #include "render/colours.h"
 #include "render/display.h"
 #include "render/font.h"
-#include "shell/entry.h"
-#include "shell/input_latch.h"
-#include "shell/random.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
+#include "world/map.h"
+#include "world/map_file.h"
+#include "world/terrain_painter.h"
+#include "world/units.h"
 
 namespace game_test {
 

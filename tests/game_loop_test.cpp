@@ -7,9 +7,9 @@
 #include <cstring>
 #include <string>
 
+#include "core/cp1251.h"
 #include "game/world_drawing.h"
 #include "render/font.h"
-#include "shell/cp1251.h"
 
 using namespace game_test;
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "game/grids.h"
-#include "map/map.h"
+#include "world/map.h"
 
 // A map of width x height cells of one terrain kind with no objects.
 static void make_map(int width, int height, int32_t terrain)

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/code_page.h"
+#include "core/code_page.h"
+#include "core/cp1251.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/png_writer.h"
-#include "shell/cp1251.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "input/input_latch.h"
 #include "platform/headless/headless.h"
-#include "shell/input_latch.h"
 #include "shell/shell.h"
 
 // The shutdown's releases, recorded instead of run.

@@ -3,11 +3,12 @@
 #include <cstring>
 #include <string>
 
+#include "core/cp1251.h"
 #include "input/joystick.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "render/display.h"
-#include "shell/cp1251.h"
+#include "shell/shell.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ protected:
     void SetUp() override
     {
         headless_reset();
+        install_fatal_report(fatal_report);
         headless_echo_boxes(false);
         release_input();
         set_screen(1024, 768);

@@ -12,16 +12,16 @@
 #include <string>
 #include <vector>
 
-#include "game/units.h"
-#include "map/map.h"
-#include "map/map_file.h"
+#include "core/file_access.h"
 #include "render/bmp.h"
 #include "render/font.h"
 #include "render_fixture.h"
-#include "shell/file_access.h"
 #include "sound/mixer.h"
 #include "sound/sound.h"
 #include "sprites/sprite_data.h"
+#include "world/map.h"
+#include "world/map_file.h"
+#include "world/units.h"
 
 namespace fs = std::filesystem;
 using namespace render_test;

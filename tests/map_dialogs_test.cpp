@@ -5,10 +5,10 @@
 #include <iterator>
 #include <string>
 
-#include "map/map_file.h"
+#include "core/file_access.h"
 #include "map_editor_fixture.h"
 #include "render/colours.h"
-#include "shell/file_access.h"
+#include "world/map_file.h"
 
 using namespace editor_test;
 

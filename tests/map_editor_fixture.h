@@ -11,15 +11,15 @@
 #include <map>
 #include <vector>
 
-#include "game/units.h"
-#include "map/map.h"
+#include "input/input_latch.h"
 #include "map_editor/map_editor.h"
 #include "platform/headless/headless.h"
+#include "programs/configurations.h"
 #include "render/display.h"
 #include "render/font.h"
-#include "shell/entry.h"
-#include "shell/input_latch.h"
 #include "shell/shell.h"
+#include "world/map.h"
+#include "world/units.h"
 
 namespace editor_test {
 

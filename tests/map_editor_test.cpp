@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <string>
 
+#include "core/cp1251.h"
 #include "game/world_drawing.h"
+#include "input/input_latch.h"
 #include "map_editor/map_dialogs.h"
 #include "map_editor_fixture.h"
 #include "render/colours.h"
-#include "shell/cp1251.h"
-#include "shell/input_latch.h"
 #include "sprites/sprite_data.h"
 
 using namespace editor_test;

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "game/units.h"
-#include "map/map.h"
-#include "map/map_file.h"
-#include "shell/file_access.h"
-#include "shell/random.h"
+#include "core/file_access.h"
+#include "core/random.h"
+#include "world/map.h"
+#include "world/map_file.h"
+#include "world/units.h"
 
 namespace fs = std::filesystem;
 

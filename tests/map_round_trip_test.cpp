@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "core/cp1251.h"
 #include "game_fixture.h"
 #include "map_editor_fixture.h"
-#include "shell/cp1251.h"
 
 using namespace editor_test;
 

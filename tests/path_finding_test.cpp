@@ -6,8 +6,8 @@
 
 #include "game/grids.h"
 #include "game/path_finding.h"
-#include "map/map.h"
 #include "reference/literal_path_finding.h"
+#include "world/map.h"
 
 // An open grass map of width x height with its grids built.
 static void open_map(int width, int height)

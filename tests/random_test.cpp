@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "shell/random.h"
+#include "core/random.h"
 
 // The generator's exact sequence from its starting state of 1: every replay
 // of a game depends on it.

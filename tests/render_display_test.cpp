@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "core/cp1251.h"
 #include "render/bmp.h"
 #include "render/draw.h"
 #include "render_fixture.h"
-#include "shell/cp1251.h"
 
 using namespace render_test;
 

@@ -10,12 +10,12 @@
 #include <filesystem>
 #include <vector>
 
+#include "input/input_latch.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "render/colours.h"
 #include "render/display.h"
 #include "render/font.h"
-#include "shell/input_latch.h"
 #include "shell/shell.h"
 
 namespace render_test {
@@ -82,6 +82,7 @@ inline void new_platform()
 {
     release_display();
     headless_reset();
+    install_fatal_report(fatal_report);
     headless_echo_boxes(false);
     platform_create_window("game", 1024, 768);
     main_window = 1;

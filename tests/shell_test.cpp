@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "core/cp1251.h"
+#include "input/input_latch.h"
 #include "platform/headless/headless.h"
-#include "shell/cp1251.h"
-#include "shell/input_latch.h"
 #include "shell/shell.h"
 
 // The shutdown's releases, recorded instead of run.
@@ -20,6 +20,7 @@ struct ShellTest : ::testing::Test {
     void SetUp() override
     {
         headless_reset();
+        install_fatal_report(fatal_report);
         headless_echo_boxes(false);
         reset_input_latch();
         quit_requested = 0;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/headless/headless.h"
+#include "shell/shell.h"
 #include "sound/mixer.h"
 #include "sound/sound.h"
 #include "wave_builder.h"
@@ -33,6 +34,7 @@ protected:
     void SetUp() override
     {
         headless_reset();
+        install_fatal_report(fatal_report);
         headless_echo_boxes(false);
         release_sound();
         sound_count = 0;

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/file_access.h"
+#include "core/file_access.h"
 #include "sprites/sprite_data.h"
 
 namespace fs = std::filesystem;

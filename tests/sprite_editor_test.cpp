@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <string>
 
+#include "core/cp1251.h"
+#include "input/input_latch.h"
 #include "sprite_session.h"
-#include "shell/cp1251.h"
-#include "shell/input_latch.h"
 
 using namespace sprite_session;
 

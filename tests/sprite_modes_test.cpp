@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <vector>
 
-#include "game/units.h"
 #include "game/world_drawing.h"
+#include "input/input_latch.h"
 #include "sprite_session.h"
-#include "shell/input_latch.h"
+#include "world/units.h"
 
 using namespace sprite_session;
 

@@ -13,7 +13,8 @@
 
 #include "platform/headless/headless.h"
 #include "render_fixture.h"
-#include "sprites/sprite_editor.h"
+#include "shell/shell.h"
+#include "sprite_editor/sprite_editor.h"
 
 namespace sprite_session {
 
@@ -168,6 +169,7 @@ protected:
     {
         release_display();
         headless_reset();
+        install_fatal_report(fatal_report);
     }
 };
 

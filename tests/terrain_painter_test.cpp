@@ -4,9 +4,9 @@
 #include <random>
 #include <vector>
 
-#include "map/map.h"
-#include "map/terrain_painter.h"
-#include "shell/random.h"
+#include "core/random.h"
+#include "world/map.h"
+#include "world/terrain_painter.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <memory>
 
-#include "game/units.h"
-#include "map/map.h"
-#include "shell/cp1251.h"
-#include "shell/random.h"
+#include "core/cp1251.h"
+#include "core/random.h"
+#include "world/map.h"
+#include "world/units.h"
 
 namespace {
 

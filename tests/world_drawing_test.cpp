@@ -6,14 +6,14 @@
 #include <random>
 #include <vector>
 
-#include "game/units.h"
 #include "game/world_drawing.h"
-#include "map/map.h"
 #include "reference/literal_draw_order.h"
 #include "render/bmp.h"
 #include "render/display.h"
 #include "render_fixture.h"
 #include "sprites/sprite_data.h"
+#include "world/map.h"
+#include "world/units.h"
 
 using namespace render_test;
 

@@ -15,19 +15,19 @@
 #include <system_error>
 #include <vector>
 
-#include "game/units.h"
-#include "map/map.h"
-#include "map/map_file.h"
+#include "core/file_access.h"
 #include "platform/platform.h"
 #include "render/bmp.h"
 #include "render/colours.h"
 #include "render/display.h"
 #include "render/font.h"
-#include "shell/file_access.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
 #include "sound/wave.h"
 #include "sprites/sprite_data.h"
+#include "world/map.h"
+#include "world/map_file.h"
+#include "world/units.h"
 
 namespace fs = std::filesystem;
 

@@ -13,14 +13,14 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/units.h"
+#include "core/code_page.h"
 #include "game/world_check.h"
-#include "map/map.h"
-#include "platform/code_page.h"
 #include "platform/headless/headless.h"
-#include "shell/entry.h"
+#include "programs/configurations.h"
 #include "shell/shell.h"
-#include "sprites/sprite_editor.h"
+#include "sprite_editor/sprite_editor.h"
+#include "world/map.h"
+#include "world/units.h"
 
 // The largest script read.
 static constexpr long max_script_size = 4 * 1024 * 1024;

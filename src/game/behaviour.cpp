@@ -2,11 +2,11 @@
 
 #include <cstdint>
 
+#include "core/random.h"
 #include "game/grids.h"
 #include "game/path_finding.h"
-#include "game/units.h"
-#include "map/map.h"
-#include "shell/random.h"
+#include "world/map.h"
+#include "world/units.h"
 
 int32_t effect_sword[sword_effect_count] = {-1, -1, -1};
 int32_t effect_orc_death = -1;

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "map/map.h"
+#include "world/map.h"
 
 // Values of base_grid (and of search_grid before a search marks it).
 constexpr int32_t grid_outside = 0;   // beyond the map's width and height

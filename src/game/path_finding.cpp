@@ -5,7 +5,7 @@
 #endif
 
 #include "game/grids.h"
-#include "map/map.h"
+#include "world/map.h"
 
 // The search is a breadth-first wave search: wave k reaches the free cells
 // one step beyond wave k - 1, each cell once, and the first wave that touches

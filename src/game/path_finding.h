@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "game/units.h"
+#include "world/units.h"
 
 // The longest route, in steps (and path entries).
 constexpr int max_route_steps = 251;

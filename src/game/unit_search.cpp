@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "game/grids.h"
-#include "game/units.h"
-#include "map/map.h"
+#include "world/map.h"
+#include "world/units.h"
 
 // The searches and the geometry of the behaviour: enemies and free cells in
 // square rings, reach, steps toward a point and the distance estimate.

@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/random.h"
 #include "game/grids.h"
 #include "game/path_finding.h"
-#include "game/units.h"
-#include "map/map.h"
-#include "shell/random.h"
+#include "world/map.h"
+#include "world/units.h"
 
 // Writes the description of a violation and returns false.
 static bool violation(char* why, int why_size, const char* format, ...)

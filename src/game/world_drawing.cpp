@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "game/units.h"
-#include "map/map.h"
 #include "render/bmp.h"
 #include "render/colours.h"
 #include "render/draw.h"
 #include "sprites/sprite_data.h"
+#include "world/map.h"
+#include "world/units.h"
 
 tree_entry tree_table[tree_table_size];
 draw_entry draw_list[max_draw_entries];

@@ -6,10 +6,10 @@
 
 #include <cstdio>
 
+#include "core/cp1251.h"
+#include "core/fatal.h"
+#include "core/screen.h"
 #include "platform/platform.h"
-#include "render/display.h"
-#include "shell/cp1251.h"
-#include "shell/shell.h"
 
 int32_t joy_x = 0;
 int32_t joy_y = 0;

@@ -4,17 +4,17 @@
 #include <cstdio>
 #include <cstring>
 
-#include "game/units.h"
-#include "map/map.h"
-#include "map/map_file.h"
+#include "core/cp1251.h"
 #include "map_editor/map_editor.h"
 #include "render/button.h"
 #include "render/colours.h"
 #include "render/display.h"
 #include "render/draw.h"
 #include "render/font.h"
-#include "shell/cp1251.h"
 #include "shell/shell.h"
+#include "world/map.h"
+#include "world/map_file.h"
+#include "world/units.h"
 
 // Room for a name of max_map_name_length characters and its terminator.
 static constexpr int name_capacity = max_map_name_length + 1;

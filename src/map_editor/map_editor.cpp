@@ -4,11 +4,9 @@
 
 #include <cstdio>
 
-#include "game/units.h"
+#include "core/cp1251.h"
 #include "game/world_drawing.h"
-#include "map/map.h"
-#include "map/map_file.h"
-#include "map/terrain_painter.h"
+#include "input/input_latch.h"
 #include "map_editor/map_dialogs.h"
 #include "platform/platform.h"
 #include "render/bmp.h"
@@ -17,9 +15,11 @@
 #include "render/display.h"
 #include "render/draw.h"
 #include "render/font.h"
-#include "shell/cp1251.h"
-#include "shell/input_latch.h"
 #include "shell/shell.h"
+#include "world/map.h"
+#include "world/map_file.h"
+#include "world/terrain_painter.h"
+#include "world/units.h"
 
 int32_t current_tool = terrain_sand;
 int32_t palette_choice = terrain_sand;

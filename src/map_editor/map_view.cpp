@@ -1,15 +1,15 @@
 // The map editor's map view, brush and overview map.
-#include "game/units.h"
+#include "core/random.h"
 #include "game/world_drawing.h"
-#include "map/map.h"
-#include "map/terrain_painter.h"
+#include "input/input_latch.h"
 #include "map_editor/map_editor.h"
 #include "render/colours.h"
 #include "render/display.h"
 #include "render/draw.h"
-#include "shell/input_latch.h"
-#include "shell/random.h"
-#include "sprites/editor_controls.h"
+#include "render/editor_controls.h"
+#include "world/map.h"
+#include "world/terrain_painter.h"
+#include "world/units.h"
 
 surface* overview_surface = nullptr;
 

@@ -5,10 +5,10 @@
 
 #include <cstring>
 
+#include "core/byte_reader.h"
+#include "core/file_access.h"
 #include "render/colours.h"
 #include "render/display.h"
-#include "shell/byte_reader.h"
-#include "shell/file_access.h"
 
 palette_entry palette_entries[256] = {};
 

@@ -1,10 +1,10 @@
 // The push button: drawn raised or sunk each pass, and polled for a click.
 #include "render/button.h"
 
+#include "input/input_latch.h"
 #include "render/colours.h"
 #include "render/draw.h"
 #include "render/font.h"
-#include "shell/input_latch.h"
 
 int32_t text_width(const char* text)
 {

@@ -5,14 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/fatal.h"
 #include "platform/platform.h"
 #include "render/bmp.h"
 #include "render/colours.h"
 #include "render/pixels.h"
-#include "shell/shell.h"
 
-int32_t screen_width = 1024;
-int32_t screen_height = 768;
 int32_t screen_pitch = 1024;
 
 surface* draw_surface = nullptr;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "core/screen.h"
+
 // Slots of the image table.
 constexpr int max_surface_slots = 400;
 // Surfaces that can exist at once: the table, draw_surface and a few that
@@ -24,10 +26,6 @@ struct surface {
     bool in_use;              // the record is taken
 };
 
-// Size of the display mode and of draw_surface; 1024 x 768 until the entry
-// sets the configuration's size.
-extern int32_t screen_width;
-extern int32_t screen_height;
 // Row stride of screen_pixels in pixels; the entry sets it to screen_width.
 extern int32_t screen_pitch;
 

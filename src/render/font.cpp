@@ -1,20 +1,17 @@
 // The bitmap font: the glyph table, text drawing from the two glyph images,
-// the text-entry step of the name fields and the surface-count screen.
+// and the text-entry step of the name fields.
 #include "render/font.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "platform/platform.h"
+#include "core/byte_reader.h"
+#include "core/file_access.h"
+#include "input/input_latch.h"
 #include "render/bmp.h"
 #include "render/colours.h"
 #include "render/display.h"
 #include "render/draw.h"
-#include "shell/byte_reader.h"
-#include "shell/cp1251.h"
-#include "shell/file_access.h"
-#include "shell/input_latch.h"
-#include "shell/shell.h"
 
 glyph glyph_table[glyph_count] = {};
 int32_t font_slot_b = -1;
@@ -143,19 +140,4 @@ void edit_text(char* buffer, int32_t capacity)
         }
     }
     char_ready = 0;
-}
-
-void show_surface_count()
-{
-    while (!quit_requested) {
-        drain_messages();
-        fill_box(0, 0, screen_width, screen_height, colour_grey4);
-        char text[256];
-        std::snprintf(text, sizeof text, "%s %d", "Колличество загруженных поверхностей|"_cp,
-                      surface_count);
-        draw_text(text, 50, 100);
-        present();
-        if (platform_key_held(key_escape))
-            quit_requested = 1;
-    }
 }

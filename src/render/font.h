@@ -50,8 +50,3 @@ constexpr int max_edit_length = 256;
 // is shorter than 256 bytes and still fits the buffer with its terminator.
 // The name fields of the dialogs call it once per pass.
 void edit_text(char* buffer, int32_t capacity);
-
-// A debug screen showing how many images are loaded, run until
-// quit_requested is set or Escape is held. The configurations run it as
-// their main loop until their own loops exist.
-void show_surface_count();

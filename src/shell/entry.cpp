@@ -15,6 +15,7 @@ static constexpr int32_t window_height = 768;
 
 int run_entry(const configuration& config)
 {
+    install_fatal_report(fatal_report);
     // The window class needs no registering here, so the first step that
     // can fail is the window itself.
     screen_width = window_width;

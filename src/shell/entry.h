@@ -1,6 +1,6 @@
 // The entry: the start-up order, the configuration's main loop, the end.
-// The three programs differ only in the configuration they run; the
-// headless runner can run any of them.
+// The three programs differ only in the configuration they run (their table
+// is programs/configurations.h); the headless runner can run any of them.
 #pragma once
 
 #include <cstdint>
@@ -13,19 +13,10 @@ struct configuration {
     void (*main_loop)();    // runs until quit_requested is set
 };
 
-// The three configurations (configurations.cpp, linked into each program
-// beside the loops they name).
-extern const configuration game_configuration;
-extern const configuration map_editor_configuration;
-extern const configuration sprite_editor_configuration;
-
-// The configuration of that name; nullptr for an unknown name. The headless
-// runner calls it.
-const configuration* find_configuration(const char* name);
-
 // Starts the program in the given configuration, runs its main loop and
-// returns 0 in every case: window, screen size, colour key, display, sound,
-// colours, pitch, font, main loop, WM_CLOSE. main() and the headless runner
+// returns 0 in every case: the fatal report installed, then window, screen
+// size, colour key, display, sound, colours, pitch, font, main loop,
+// WM_CLOSE. main() and the headless runner
 // call it.
 int run_entry(const configuration& config);
 

@@ -1,18 +1,46 @@
-// The window handle and the quit flag, the fatal-error report, the window's
+// The quit flag, the window procedure, the fatal-error report, the window's
 // destruction and the message pump.
 #include "shell/shell.h"
 
 #include <cstdio>
 
+#include "core/cp1251.h"
+#include "input/input_latch.h"
 #include "input/joystick.h"
 #include "platform/platform.h"
 #include "render/display.h"
-#include "shell/cp1251.h"
-#include "shell/input_latch.h"
 #include "sound/sound.h"
 
-int32_t main_window = 0;
 uint8_t quit_requested = 0;
+
+// The shutdown's releases, in their order: display, sound, input.
+static void release_devices()
+{
+    release_display();
+    release_sound();
+    release_input();
+}
+
+uint32_t window_proc(uint32_t message, uint32_t position, uint32_t character)
+{
+    switch (message) {
+    case WM_DESTROY:
+        release_devices();
+        platform_post_message(WM_QUIT);
+        // The devices are gone: a main loop still running (the window closed
+        // from outside) must end now rather than draw on with them.
+        quit_requested = 1;
+        main_window = 0;
+        return 0;
+    case WM_CLOSE:
+        // What the system does with a close it is not told otherwise.
+        destroy_window(main_window);
+        return 0;
+    default:
+        latch_message(message, position, character);
+        return 0;
+    }
+}
 
 void destroy_window(int32_t window)
 {
@@ -24,11 +52,9 @@ void destroy_window(int32_t window)
     platform_destroy_window();
 }
 
-void fatal_error(int32_t window, const char* where)
+void fatal_report(int32_t window, const char* where)
 {
-    release_display();
-    release_sound();
-    release_input();
+    release_devices();
     // The box must not stand over a black full-screen window.
     if (window != 0 && window == main_window) platform_show_window(false);
     // The text is cut to the buffer rather than overrunning it.

@@ -5,8 +5,8 @@
 
 #include <cstdio>
 
+#include "core/fatal.h"
 #include "platform/platform.h"
-#include "shell/shell.h"
 #include "sound/mixer.h"
 
 sound_buffer sound_table[sound_slots];

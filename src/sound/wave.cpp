@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "shell/byte_reader.h"
-#include "shell/file_access.h"
+#include "core/byte_reader.h"
+#include "core/file_access.h"
 
 // Why the last wave_open refused its file.
 static const char* last_error = "";

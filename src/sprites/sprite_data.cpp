@@ -3,8 +3,8 @@
 #include <climits>
 #include <cstring>
 
-#include "shell/byte_reader.h"
-#include "shell/file_access.h"
+#include "core/byte_reader.h"
+#include "core/file_access.h"
 
 frame_record frame_table[frame_table_size];
 int32_t frame_count = 0;

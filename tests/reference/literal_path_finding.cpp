@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "game/grids.h"
-#include "map/map.h"
+#include "world/map.h"
 
 // Search marks in search_grid.
 static constexpr int32_t mark_goal = 253;

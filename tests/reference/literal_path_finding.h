@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "game/units.h"
+#include "world/units.h"
 
 // Same contract as find_path: the route from the start to the goal cell, or
 // to a free cell at Chebyshev distance `range` around it; returns the number

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <sys/stat.h>
 
-#include "shell/file_access.h"
+#include "core/file_access.h"
 #include <cstdlib>
 
 const char* assets_dir = "assets";

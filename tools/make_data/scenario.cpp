@@ -22,12 +22,12 @@
 #include <cstring>
 #include <sys/stat.h>
 
-#include "game/units.h"
+#include "core/random.h"
 #include "make_data.h"
-#include "map/map.h"
-#include "map/map_file.h"
-#include "map/terrain_painter.h"
-#include "shell/random.h"
+#include "world/map.h"
+#include "world/map_file.h"
+#include "world/terrain_painter.h"
+#include "world/units.h"
 
 constexpr int side = 128;
 // The painter writes vertices 1..126; cells 2..125 are inside the border

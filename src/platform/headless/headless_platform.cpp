@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/code_page.h"
+#include "core/code_page.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/png_writer.h"
 #include "platform/platform.h"

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/code_page.h"
+#include "core/code_page.h"
 #include "platform/headless/headless.h"
 
 // The longest line accepted, terminator excluded.

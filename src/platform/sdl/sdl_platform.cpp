@@ -3,7 +3,7 @@
 // pixels, typed text in code page 1251, the window's closing as WM_DESTROY.
 #include <cstdio>
 
-#include "platform/code_page.h"
+#include "core/code_page.h"
 #include "platform/letterbox.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_state.h"

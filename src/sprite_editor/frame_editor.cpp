@@ -2,16 +2,16 @@
 // the image makes a selection, the create button or the right button turns
 // it into a new frame, and the current frame's position and size can then
 // be moved pixel by pixel.
+#include "core/cp1251.h"
+#include "input/input_latch.h"
 #include "platform/platform.h"
 #include "render/button.h"
 #include "render/colours.h"
 #include "render/display.h"
 #include "render/draw.h"
+#include "render/editor_controls.h"
 #include "render/font.h"
-#include "shell/cp1251.h"
-#include "shell/input_latch.h"
-#include "sprites/editor_controls.h"
-#include "sprites/sprite_editor.h"
+#include "sprite_editor/sprite_editor.h"
 
 int32_t selection_x = 0;
 int32_t selection_y = 0;

@@ -1,12 +1,8 @@
 // The input latch filled by window_proc, its rectangle tests, and the frame
 // meter.
-#include "shell/input_latch.h"
+#include "input/input_latch.h"
 
-#include "input/joystick.h"
 #include "platform/platform.h"
-#include "render/display.h"
-#include "shell/shell.h"
-#include "sound/sound.h"
 
 int32_t cursor_x = 0;
 int32_t cursor_y = 0;
@@ -64,62 +60,48 @@ bool hit_right_press(int32_t x, int32_t y, int32_t w, int32_t h)
     return take_point(right_press_x, right_press_y, x, y, w, h);
 }
 
-uint32_t window_proc(uint32_t message, uint32_t position, uint32_t character)
+bool latch_message(uint32_t message, uint32_t position, uint32_t character)
 {
     switch (message) {
     case WM_MOUSEMOVE:
         cursor_x = static_cast<int32_t>(position & 0xFFFF);
         cursor_y = static_cast<int32_t>(position >> 16);
-        return 0;
+        return true;
     // Button messages latch the cursor as the last move left it, not a
     // position of their own.
     case WM_LBUTTONDOWN:
         left_down = 1;
         left_press_x = cursor_x;
         left_press_y = cursor_y;
-        return 0;
+        return true;
     case WM_LBUTTONUP:
         left_down = 0;
         left_release_x = cursor_x;
         left_release_y = cursor_y;
-        return 0;
+        return true;
     case WM_LBUTTONDBLCLK:
         // The second press of a double click: a press point, not a held button.
         left_press_x = cursor_x;
         left_press_y = cursor_y;
-        return 0;
+        return true;
     case WM_RBUTTONDOWN:
         right_down = 1;
         right_press_x = cursor_x;
         right_press_y = cursor_y;
-        return 0;
+        return true;
     case WM_RBUTTONUP:
         right_down = 0;
-        return 0;
+        return true;
     case WM_RBUTTONDBLCLK:
         right_press_x = cursor_x;
         right_press_y = cursor_y;
-        return 0;
+        return true;
     case WM_CHAR:
         typed_char = static_cast<uint8_t>(character & 0xFF);
         char_ready = 1;
-        return 0;
-    case WM_DESTROY:
-        release_display();
-        release_sound();
-        release_input();
-        platform_post_message(WM_QUIT);
-        // The devices are gone: a main loop still running (the window closed
-        // from outside) must end now rather than draw on with them.
-        quit_requested = 1;
-        main_window = 0;
-        return 0;
-    case WM_CLOSE:
-        // What the system does with a close it is not told otherwise.
-        destroy_window(main_window);
-        return 0;
+        return true;
     default:
-        return 0;
+        return false;
     }
 }
 

@@ -1,17 +1,17 @@
 // The editors' controls: value box, spinner, numeric entry field, clipped
 // outline and the two clipped copies of an image rectangle.
-#include "sprites/editor_controls.h"
+#include "render/editor_controls.h"
 
 #include <cstdio>
 #include <cstring>
 
+#include "input/input_latch.h"
 #include "platform/platform.h"
 #include "render/button.h"
 #include "render/colours.h"
 #include "render/display.h"
 #include "render/draw.h"
 #include "render/font.h"
-#include "shell/input_latch.h"
 
 char value_text[value_text_size];
 

@@ -1,14 +1,14 @@
-#include "map/map_file.h"
+#include "world/map_file.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
-#include "game/units.h"
-#include "map/map.h"
-#include "shell/byte_reader.h"
-#include "shell/file_access.h"
-#include "shell/random.h"
+#include "core/byte_reader.h"
+#include "core/file_access.h"
+#include "core/random.h"
+#include "world/map.h"
+#include "world/units.h"
 
 // The unit fields a map file keeps, in the file's order (not the record's).
 constexpr int stored_unit_fields = 16;

@@ -26,9 +26,10 @@ bool hit_left_press(int32_t x, int32_t y, int32_t w, int32_t h);
 bool hit_left_release(int32_t x, int32_t y, int32_t w, int32_t h);
 bool hit_right_press(int32_t x, int32_t y, int32_t w, int32_t h);
 
-// The window procedure: fills the latch from input messages and runs the
-// shutdown on WM_DESTROY. Called by drain_messages.
-uint32_t window_proc(uint32_t message, uint32_t position, uint32_t character);
+// Latches one input message (mouse moves, button presses and releases,
+// double clicks, typed characters); false for any other message. Called by
+// the window procedure.
+bool latch_message(uint32_t message, uint32_t position, uint32_t character);
 
 // Frames per second averaged over the last ten calls; call once per frame.
 int32_t measure_fps();

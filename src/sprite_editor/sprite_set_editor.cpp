@@ -2,16 +2,16 @@
 // the work area, and a right click on one assigns it to the current action
 // and direction of sprite_table. The strip along the bottom shows the rolls
 // of all eight actions in the current direction.
+#include "core/cp1251.h"
+#include "input/input_latch.h"
 #include "platform/platform.h"
 #include "render/button.h"
 #include "render/colours.h"
 #include "render/display.h"
 #include "render/draw.h"
+#include "render/editor_controls.h"
 #include "render/font.h"
-#include "shell/cp1251.h"
-#include "shell/input_latch.h"
-#include "sprites/editor_controls.h"
-#include "sprites/sprite_editor.h"
+#include "sprite_editor/sprite_editor.h"
 
 int32_t roll_preview_slot[roll_count];
 int32_t roll_preview_counter[roll_count];

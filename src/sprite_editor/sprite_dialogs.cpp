@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/cp1251.h"
+#include "input/input_latch.h"
 #include "platform/platform.h"
 #include "render/bmp.h"
 #include "render/button.h"
@@ -12,10 +14,8 @@
 #include "render/display.h"
 #include "render/draw.h"
 #include "render/font.h"
-#include "shell/cp1251.h"
-#include "shell/input_latch.h"
 #include "shell/shell.h"
-#include "sprites/sprite_editor.h"
+#include "sprite_editor/sprite_editor.h"
 
 // Copies the zero-terminated text into a buffer of capacity bytes, cut to fit.
 static void copy_name(char* buffer, int capacity, const char* text)

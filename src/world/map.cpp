@@ -1,4 +1,4 @@
-#include "map/map.h"
+#include "world/map.h"
 
 #include <cstring>
 

@@ -1,8 +1,10 @@
 // The unit model: the unit record and table, the hero, the per-race
-// animation table, the camera and the direction codes.
+// animation table and the camera.
 #pragma once
 
 #include <cstdint>
+
+#include "core/directions.h"
 
 // Slots of the unit table; slot 0 means none, slot 1 is the hero.
 constexpr int max_units = 400;
@@ -10,12 +12,6 @@ constexpr int max_units = 400;
 constexpr int max_live_units = max_units - 1;
 // Entries of a unit's path.
 constexpr int max_path = 252;
-
-// Direction codes 0..7: north, north-east, east, south-east, south,
-// south-west, west, north-west.
-constexpr int direction_count = 8;
-// direction_step[code] = {dx, dy}, y growing downward.
-extern const int32_t direction_step[direction_count][2];
 
 // One entry of a unit's path: a cell.
 struct path_cell {

@@ -1,7 +1,7 @@
-#include "map/terrain_painter.h"
+#include "world/terrain_painter.h"
 
-#include "game/units.h"
-#include "shell/random.h"
+#include "core/directions.h"
+#include "core/random.h"
 
 // The overview map's pixel painter, installed by the map editor; none until
 // then, so the painter also runs without an editor (the tests, the game).

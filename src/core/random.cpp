@@ -1,4 +1,4 @@
-#include "shell/random.h"
+#include "core/random.h"
 
 // The generator's state; 1 at program start.
 static uint32_t state = 1;

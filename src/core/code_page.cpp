@@ -1,5 +1,5 @@
 // Code page 1251 <-> UTF-8 conversion.
-#include "platform/code_page.h"
+#include "core/code_page.h"
 
 // Code points of the bytes 0x80..0xBF (0 for 0x98, which is unassigned).
 // 0xC0..0xFF are А..я in order, U+0410..U+044F.

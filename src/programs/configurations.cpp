@@ -1,10 +1,10 @@
 // The three build configurations and the main loop each runs.
 #include <cstring>
 
-#include "game/game_loop.h"
 #include "map_editor/map_editor.h"
-#include "shell/entry.h"
-#include "sprites/sprite_editor.h"
+#include "play/game_loop.h"
+#include "programs/configurations.h"
+#include "sprite_editor/sprite_editor.h"
 
 const configuration game_configuration = {"game", 800, 600, game_loop};
 const configuration map_editor_configuration = {"map_editor", 1024, 768, map_editor_loop};

@@ -1,24 +1,24 @@
-#include "game/game_loop.h"
+#include "play/game_loop.h"
 
 #include <cstdio>
 
+#include "core/cp1251.h"
 #include "game/behaviour.h"
 #include "game/grids.h"
 #include "game/path_finding.h"
-#include "game/units.h"
 #include "game/world_drawing.h"
-#include "map/map.h"
-#include "map/map_file.h"
+#include "input/input_latch.h"
 #include "platform/platform.h"
 #include "render/bmp.h"
 #include "render/colours.h"
 #include "render/display.h"
 #include "render/draw.h"
 #include "render/font.h"
-#include "shell/cp1251.h"
-#include "shell/input_latch.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
+#include "world/map.h"
+#include "world/map_file.h"
+#include "world/units.h"
 
 int32_t portrait_slot = -1;
 int32_t music_slot = -1;

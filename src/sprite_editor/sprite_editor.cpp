@@ -1,20 +1,20 @@
 // The sprite editor's main loop, its control panel and mode switch, the
 // image view with its scrolling, and the frame outlines drawn over it.
-#include "sprites/sprite_editor.h"
+#include "sprite_editor/sprite_editor.h"
 
 #include <cstdio>
 #include <cstring>
 
+#include "core/cp1251.h"
+#include "input/input_latch.h"
 #include "platform/platform.h"
 #include "render/button.h"
 #include "render/colours.h"
 #include "render/display.h"
 #include "render/draw.h"
+#include "render/editor_controls.h"
 #include "render/font.h"
-#include "shell/cp1251.h"
-#include "shell/input_latch.h"
 #include "shell/shell.h"
-#include "sprites/editor_controls.h"
 
 int32_t editor_mode = mode_frames;
 int32_t image_slot = -1;

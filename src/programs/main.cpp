@@ -1,7 +1,7 @@
 // The program's entry point. The build chooses the configuration with one
 // compile definition: BRASK_CONFIG_GAME, BRASK_CONFIG_MAP_EDITOR or
 // BRASK_CONFIG_SPRITE_EDITOR.
-#include "shell/entry.h"
+#include "programs/configurations.h"
 
 #if defined(BRASK_CONFIG_GAME)
 #define BRASK_CONFIGURATION game_configuration

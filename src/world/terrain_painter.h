@@ -5,7 +5,7 @@
 // the terrain layer it leaves behind.
 #pragma once
 
-#include "map/map.h"
+#include "world/map.h"
 
 // Vertices and cells that may be written: 1..126 on both axes. The limits
 // are those of a 128 x 128 map, the size at program start, and do not follow

@@ -1,14 +1,10 @@
-#include "game/units.h"
+#include "world/units.h"
 
 #include <cstring>
 
-#include "map/map.h"
-#include "shell/cp1251.h"
-#include "shell/random.h"
-
-const int32_t direction_step[direction_count][2] = {
-    {0, -1}, {1, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1},
-};
+#include "core/cp1251.h"
+#include "core/random.h"
+#include "world/map.h"
 
 const char* const state_names[state_count] = {
     "стоит"_cp, "идет"_cp, "атакует"_cp, "мертвец"_cp,

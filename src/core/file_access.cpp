@@ -1,4 +1,4 @@
-#include "shell/file_access.h"
+#include "core/file_access.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -2,16 +2,16 @@
 // offset from the anchor point and its delay, and plays the current roll in
 // a preview. Most controls work on the slot frame, the frame held in the
 // current slot of the current roll.
+#include "core/cp1251.h"
+#include "input/input_latch.h"
 #include "platform/platform.h"
 #include "render/button.h"
 #include "render/colours.h"
 #include "render/display.h"
 #include "render/draw.h"
+#include "render/editor_controls.h"
 #include "render/font.h"
-#include "shell/cp1251.h"
-#include "shell/input_latch.h"
-#include "sprites/editor_controls.h"
-#include "sprites/sprite_editor.h"
+#include "sprite_editor/sprite_editor.h"
 
 int32_t preset_slot_1 = 0;
 int32_t preset_slot_2 = 0;
