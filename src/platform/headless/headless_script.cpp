@@ -96,7 +96,176 @@ bool headless_key_by_name(const char* name, held_key& key)
     return false;
 }
 
-// Parses the split line into staged events; error names what is wrong.
+// --- Events of the script ---------------------------------------------------------
+//
+// Each handler checks the arguments of its event (words[2] on, or typed_text
+// for "type"), already counted against the table, and stages what they ask
+// for; error names what is wrong. A handler that fails with error left empty
+// ran out of room, which the loader reports as too many events.
+
+struct script_event;
+using event_parser = bool (*)(const script_event& event, int32_t pass, const char*& error);
+
+// One event word of the script.
+struct script_event {
+    const char* name;         // the word after the pass number
+    int arguments;            // words that must follow it; -1: the rest of the line
+    headless_event_kind kind; // the event staged (the handlers shared by several words read it)
+    event_parser parse;       // checks the arguments and stages the events
+};
+
+// Two coordinates 0..65535 in words[2] and words[3].
+static bool parse_point(int32_t& x, int32_t& y, const char*& error)
+{
+    if (parse_number(words[2], 0, 65535, x) && parse_number(words[3], 0, 65535, y)) return true;
+    error = "a coordinate is not a number 0..65535";
+    return false;
+}
+
+// A button or close: the event alone.
+static bool parse_plain(const script_event& event, int32_t pass, const char*& /*error*/)
+{
+    return stage(pass, event.kind);
+}
+
+static bool parse_move(const script_event& /*event*/, int32_t pass, const char*& error)
+{
+    int32_t x = 0, y = 0;
+    return parse_point(x, y, error) && stage(pass, event_move, x, y);
+}
+
+// click and rclick: a move, then the button's down and up.
+static bool parse_click(const script_event& event, int32_t pass, const char*& error)
+{
+    int32_t x = 0, y = 0;
+    if (!parse_point(x, y, error)) return false;
+    headless_event_kind up = event.kind == event_left_down ? event_left_up : event_right_up;
+    return stage(pass, event_move, x, y) && stage(pass, event.kind) && stage(pass, up);
+}
+
+static bool parse_char(const script_event& /*event*/, int32_t pass, const char*& error)
+{
+    int32_t value = 0;
+    if (!parse_number(words[2], 0, 255, value)) {
+        error = "a character is a byte 0..255";
+        return false;
+    }
+    return stage(pass, event_char, 0, 0, value);
+}
+
+static bool parse_type(const script_event& /*event*/, int32_t pass, const char*& error)
+{
+    if (typed_text == nullptr) {
+        error = "no text to type";
+        return false;
+    }
+    // One character a pass from the given pass on: the input latch holds
+    // one typed character a pass, so a line given in one pass would leave
+    // only its last character in a text field.
+    for (const char* t = typed_text; *t != 0; ++pass) {
+        uint32_t code = 0;
+        int used = 1;
+        uint8_t byte = 0;
+        if (!decode_utf8(t, code, used) || !unicode_to_cp1251(code, byte)) {
+            error = "a typed character has no code page 1251 byte";
+            return false;
+        }
+        t += used;
+        if (!stage(pass, event_char, 0, 0, byte)) {
+            error = "too many events";
+            return false;
+        }
+        if (*t != 0 && pass == 0x7FFFFFFF) {
+            error = "the typed text runs past the last pass";
+            return false;
+        }
+    }
+    return true;
+}
+
+static bool parse_key(const script_event& /*event*/, int32_t pass, const char*& error)
+{
+    bool down = std::strcmp(words[2], "down") == 0;
+    if (!down && std::strcmp(words[2], "up") != 0) {
+        error = "a key goes down or up";
+        return false;
+    }
+    // Backspace is no held key: going down it types 8, going up it does nothing.
+    if (std::strcmp(words[3], "backspace") == 0) return !down || stage(pass, event_backspace);
+    held_key key = key_escape;
+    if (!headless_key_by_name(words[3], key)) {
+        error = "unknown key";
+        return false;
+    }
+    return stage(pass, down ? event_key_down : event_key_up, 0, 0, key);
+}
+
+static bool parse_dump(const script_event& /*event*/, int32_t pass, const char*& error)
+{
+    size_t length = std::strlen(words[2]);
+    if (length >= headless_path_size || staged_dump_count == headless_max_dumps) {
+        error = "the dump path is too long or there are too many dumps";
+        return false;
+    }
+    staged_dumps[staged_dump_count].pass = pass;
+    std::memcpy(staged_dumps[staged_dump_count].path, words[2], length + 1);
+    ++staged_dump_count;
+    return true;
+}
+
+static bool parse_joystick(const script_event& /*event*/, int32_t pass, const char*& error)
+{
+    bool on = std::strcmp(words[2], "on") == 0;
+    if (!on && std::strcmp(words[2], "off") != 0) {
+        error = "a joystick is on or off";
+        return false;
+    }
+    return stage(pass, event_joystick, 0, 0, on ? 1 : 0);
+}
+
+static bool parse_axis(const script_event& /*event*/, int32_t pass, const char*& error)
+{
+    int32_t axis = 0, value = 0;
+    if (!parse_number(words[2], 0, joystick_axes - 1, axis) || !parse_number(words[3], -32768, 32767, value)) {
+        error = "an axis is 0..1 with a value -32768..32767";
+        return false;
+    }
+    return stage(pass, event_axis, axis, 0, value);
+}
+
+static bool parse_button(const script_event& /*event*/, int32_t pass, const char*& error)
+{
+    int32_t button = 0, value = 0;
+    if (!parse_number(words[2], 0, joystick_buttons - 1, button) || !parse_number(words[3], 0, 1, value)) {
+        error = "a button is 0..31, pressed 0 or 1";
+        return false;
+    }
+    return stage(pass, event_button, button, 0, value);
+}
+
+// The events a script line can name (README.md, "Script format").
+static const script_event script_events[] = {
+    {"move", 2, event_move, parse_move},
+    {"ldown", 0, event_left_down, parse_plain},
+    {"lup", 0, event_left_up, parse_plain},
+    {"ldouble", 0, event_left_double, parse_plain},
+    {"rdown", 0, event_right_down, parse_plain},
+    {"rup", 0, event_right_up, parse_plain},
+    {"rdouble", 0, event_right_double, parse_plain},
+    {"click", 2, event_left_down, parse_click},
+    {"rclick", 2, event_right_down, parse_click},
+    {"char", 1, event_char, parse_char},
+    {"type", -1, event_char, parse_type},
+    {"key", 2, event_key_down, parse_key},
+    {"close", 0, event_close, parse_plain},
+    {"dump", 1, event_move, parse_dump},  // stages no event: a request for a file
+    {"joystick", 1, event_joystick, parse_joystick},
+    {"axis", 2, event_axis, parse_axis},
+    {"button", 2, event_button, parse_button},
+};
+
+// Parses the split line into staged events or dumps; error names what is
+// wrong.
 static bool parse_line(const char*& error)
 {
     int32_t pass = 0;
@@ -108,119 +277,13 @@ static bool parse_line(const char*& error)
         error = "no event after the pass number";
         return false;
     }
-    const char* event = words[1];
-    int arguments = word_count - 2;
-    auto want = [&](int n) {
-        if (arguments == n) return true;
-        error = "wrong number of arguments";
-        return false;
-    };
-    auto point = [&](int32_t& x, int32_t& y) {
-        if (!want(2)) return false;
-        if (parse_number(words[2], 0, 65535, x) && parse_number(words[3], 0, 65535, y)) return true;
-        error = "a coordinate is not a number 0..65535";
-        return false;
-    };
-    static const struct {
-        const char* name;
-        headless_event_kind kind;
-    } plain[] = {
-        {"ldown", event_left_down},  {"lup", event_left_up},  {"ldouble", event_left_double},
-        {"rdown", event_right_down}, {"rup", event_right_up}, {"rdouble", event_right_double},
-        {"close", event_close},
-    };
-    for (const auto& p : plain) {
-        if (std::strcmp(event, p.name) == 0) return want(0) && stage(pass, p.kind);
-    }
-    int32_t x = 0, y = 0, value = 0;
-    if (std::strcmp(event, "move") == 0) return point(x, y) && stage(pass, event_move, x, y);
-    if (std::strcmp(event, "click") == 0 || std::strcmp(event, "rclick") == 0) {
-        if (!point(x, y)) return false;
-        bool left = event[0] == 'c';
-        return stage(pass, event_move, x, y) && stage(pass, left ? event_left_down : event_right_down) &&
-               stage(pass, left ? event_left_up : event_right_up);
-    }
-    if (std::strcmp(event, "char") == 0) {
-        if (!want(1)) return false;
-        if (!parse_number(words[2], 0, 255, value)) {
-            error = "a character is a byte 0..255";
+    for (const script_event& event : script_events) {
+        if (std::strcmp(words[1], event.name) != 0) continue;
+        if (event.arguments >= 0 && word_count - 2 != event.arguments) {
+            error = "wrong number of arguments";
             return false;
         }
-        return stage(pass, event_char, 0, 0, value);
-    }
-    if (std::strcmp(event, "type") == 0) {
-        if (typed_text == nullptr) {
-            error = "no text to type";
-            return false;
-        }
-        // One character a pass from the given pass on: the input latch holds
-        // one typed character a pass, so a line given in one pass would leave
-        // only its last character in a text field.
-        for (const char* t = typed_text; *t != 0; ++pass) {
-            uint32_t code = 0;
-            int used = 1;
-            uint8_t byte = 0;
-            if (!decode_utf8(t, code, used) || !unicode_to_cp1251(code, byte)) {
-                error = "a typed character has no code page 1251 byte";
-                return false;
-            }
-            t += used;
-            if (!stage(pass, event_char, 0, 0, byte)) {
-                error = "too many events";
-                return false;
-            }
-            if (*t != 0 && pass == 0x7FFFFFFF) {
-                error = "the typed text runs past the last pass";
-                return false;
-            }
-        }
-        return true;
-    }
-    if (std::strcmp(event, "key") == 0) {
-        if (!want(2)) return false;
-        bool down = std::strcmp(words[2], "down") == 0;
-        if (!down && std::strcmp(words[2], "up") != 0) {
-            error = "a key goes down or up";
-            return false;
-        }
-        if (std::strcmp(words[3], "backspace") == 0) return !down || stage(pass, event_backspace);
-        held_key key = key_escape;
-        if (!headless_key_by_name(words[3], key)) {
-            error = "unknown key";
-            return false;
-        }
-        return stage(pass, down ? event_key_down : event_key_up, 0, 0, key);
-    }
-    if (std::strcmp(event, "dump") == 0) {
-        if (!want(1)) return false;
-        size_t length = std::strlen(words[2]);
-        if (length >= headless_path_size || staged_dump_count == headless_max_dumps) {
-            error = "the dump path is too long or there are too many dumps";
-            return false;
-        }
-        staged_dumps[staged_dump_count].pass = pass;
-        std::memcpy(staged_dumps[staged_dump_count].path, words[2], length + 1);
-        ++staged_dump_count;
-        return true;
-    }
-    if (std::strcmp(event, "joystick") == 0) {
-        if (!want(1)) return false;
-        bool on = std::strcmp(words[2], "on") == 0;
-        if (!on && std::strcmp(words[2], "off") != 0) {
-            error = "a joystick is on or off";
-            return false;
-        }
-        return stage(pass, event_joystick, 0, 0, on ? 1 : 0);
-    }
-    if (std::strcmp(event, "axis") == 0 || std::strcmp(event, "button") == 0) {
-        bool axis = event[0] == 'a';
-        if (!want(2)) return false;
-        if (!parse_number(words[2], 0, axis ? joystick_axes - 1 : joystick_buttons - 1, x) ||
-            !parse_number(words[3], axis ? -32768 : 0, axis ? 32767 : 1, value)) {
-            error = axis ? "an axis is 0..1 with a value -32768..32767" : "a button is 0..31, pressed 0 or 1";
-            return false;
-        }
-        return stage(pass, axis ? event_axis : event_button, x, 0, value);
+        return event.parse(event, pass, error);
     }
     error = "unknown event";
     return false;
