@@ -152,6 +152,48 @@ TEST_F(HeadlessTest, BadScriptLinesAreRefusedWithTheirLineAndNothingIsAdded)
     EXPECT_FALSE(load(long_line.c_str()));
 }
 
+// A script is refused at the line whose event or dump would not be kept:
+// no dump may overwrite another's file, and room taken by earlier events
+// (delivered ones included) and dumps counts.
+TEST_F(HeadlessTest, AScriptThatWouldLoseAnEventOrADumpIsRefusedAtItsLine)
+{
+    struct {
+        const char* script;
+        int events_before;  // added and delivered before the script
+        int dumps_before;   // added before the script (files d0.png, d1.png, ...)
+        int line;
+        const char* error;
+    } cases[] = {
+        {"1 dump a.png\n2 dump b.png\n3 dump a.png\n", 0, 0, 3, "another dump already writes that file"},
+        {"0 move 1 1\n5 dump d1.png\n", 0, 2, 2, "another dump already writes that file"},
+        {"0 dump x.png\n1 dump y.png\n", 0, headless_max_dumps - 1, 2,
+         "the dump path is too long or there are too many dumps"},
+        {"0 move 1 1\n1 click 2 2\n", headless_max_events - 3, 0, 2, "too many events"},
+    };
+    for (const auto& c : cases) {
+        headless_reset();
+        ASSERT_TRUE(platform_create_window("game", 1024, 768));
+        for (int i = 0; i < c.events_before; ++i)
+            ASSERT_TRUE(headless_add_event({0, event_char, 0, 0, 65}));
+        drain();
+        for (int i = 0; i < c.dumps_before; ++i) {
+            char name[16];
+            std::snprintf(name, sizeof name, "d%d.png", i);
+            ASSERT_TRUE(headless_add_dump(9, name));
+        }
+        int line = 0;
+        const char* error = nullptr;
+        EXPECT_FALSE(headless_load_script(c.script, line, error)) << c.script;
+        EXPECT_EQ(line, c.line) << c.script;
+        EXPECT_STREQ(error, c.error) << c.script;
+        EXPECT_EQ(headless_pending_events(), 0) << c.script;
+        EXPECT_EQ(headless_dumps_asked(), c.dumps_before) << c.script;
+        if (c.dumps_before > 0) {
+            EXPECT_FALSE(headless_add_dump(3, "d0.png")) << c.script;
+        }
+    }
+}
+
 TEST_F(HeadlessTest, CloseEndsTheWindowWithDestroyAsItsLastMessage)
 {
     ASSERT_TRUE(load("0 move 1 1\n0 close\n0 move 2 2\n1 char 65\n"));
@@ -441,6 +483,25 @@ TEST_F(HeadlessTest, DumpWritesTheFrameOfItsPassAndKeepsIt)
     EXPECT_EQ(w, 3);
     EXPECT_EQ(h, 2);
     EXPECT_EQ(kept[3], 0xFFFF);
+}
+
+// A frame larger than the kept frame leaves none kept, not the one before
+// it; a dump of a frame the PNG writer refuses counts as failed.
+TEST_F(HeadlessTest, AFrameTooLargeToKeepOrToDumpIsNotPassedOffAsKept)
+{
+    headless_keep_frames(true);
+    ASSERT_TRUE(headless_add_dump(1, "headless_too_wide.png"));
+    present();
+    int w = 0, h = 0;
+    ASSERT_NE(headless_frame(w, h), nullptr);
+    std::vector<uint16_t> wide(5000, 0x1234);
+    platform_present(wide.data(), 5000, 1, 10000);
+    EXPECT_EQ(headless_frame(w, h), nullptr);
+    EXPECT_EQ(w, 0);
+    EXPECT_EQ(headless_dumps_written(), 0);
+    EXPECT_EQ(headless_dumps_failed(), 1);
+    present();
+    EXPECT_NE(headless_frame(w, h), nullptr);
 }
 
 }  // namespace

@@ -419,6 +419,13 @@ int main(int argc, char** argv)
     run_entry(run);
     end_process();
 
+    // Dumps of passes the run never reached are counted in the summary; say
+    // so where failures are told too.
+    int not_reached = headless_dumps_asked() - headless_dumps_written() - headless_dumps_failed();
+    if (not_reached > 0)
+        std::fprintf(stderr, "headless_run: %d dump(s) not written: the run ended after %d passes\n", not_reached,
+                     static_cast<int>(headless_pass()));
+
     print_summary(summary);
     if (chosen == &map_editor_configuration)
         print_summary(map_editor_summary);

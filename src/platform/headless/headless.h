@@ -58,8 +58,17 @@ void headless_reset();
 // Adds one event; events of one pass keep the order they were added in.
 // False when the table is full or the event is invalid.
 bool headless_add_event(const headless_event& event);
-// Asks for a PNG of the frame that ends pass. False when full or too long.
+// Asks for a PNG of the frame that ends pass. False when full, when the path
+// is empty or too long, or when a dump to the same path is already asked for
+// (the later frame would overwrite the earlier file).
 bool headless_add_dump(int32_t pass, const char* path);
+// Whether a dump to path (as written) is already asked for. The script's
+// parser asks it, so that a script cannot lose a dump to a later one.
+bool headless_dump_asked_for(const char* path);
+// Room left in the event and dump tables (delivered events keep their
+// place). The script's parser checks a whole script against them.
+int headless_event_room();
+int headless_dump_room();
 // Parses a whole script (format in README.md, "Headless runner") and, only
 // when every line is valid, adds its events and dumps. On failure nothing is
 // added, error_line is the first bad line (1-based) and error names why.
@@ -74,7 +83,9 @@ int32_t headless_pass();
 void headless_set_pass_hook(headless_pass_hook hook, void* user);
 // Keeps a copy of every presented frame (dumps always see their frame).
 void headless_keep_frames(bool keep);
-// The last kept frame: nullptr before any; width and height filled.
+// The last kept frame: nullptr before any, and after a frame too large to
+// keep (over headless_max_frame_side; reported once on standard error);
+// width and height filled.
 const uint16_t* headless_frame(int& width, int& height);
 // Relative dump paths are taken from this folder (the headless runner's
 // starting folder, since the program itself runs from its data folder).

@@ -52,9 +52,10 @@ static int32_t pass_number = 0;
 static headless_pass_hook pass_hook = nullptr;
 static void* pass_hook_user = nullptr;
 
-// The kept frame.
+// The kept frame; whether a frame too large to keep was reported.
 static bool keep_frames = false;
 static bool frame_kept = false;
+static bool frame_too_large_told = false;
 static uint16_t frame[headless_max_frame_side * headless_max_frame_side];
 static int frame_width = 0;
 static int frame_height = 0;
@@ -99,6 +100,7 @@ void headless_reset()
     pass_hook_user = nullptr;
     keep_frames = false;
     frame_kept = false;
+    frame_too_large_told = false;
     frame_width = 0;
     frame_height = 0;
     box_count = 0;
@@ -156,11 +158,18 @@ bool headless_add_event(const headless_event& event)
     return true;
 }
 
+bool headless_dump_asked_for(const char* path)
+{
+    for (int i = 0; i < dump_count; ++i)
+        if (std::strcmp(dumps[i].path, path) == 0) return true;
+    return false;
+}
+
 bool headless_add_dump(int32_t pass, const char* path)
 {
     if (dump_count == headless_max_dumps || pass < 0) return false;
     size_t length = std::strlen(path);
-    if (length == 0 || length >= headless_path_size) return false;
+    if (length == 0 || length >= headless_path_size || headless_dump_asked_for(path)) return false;
     dumps[dump_count].pass = pass;
     std::memcpy(dumps[dump_count].path, path, length + 1);
     ++dump_count;
@@ -170,6 +179,16 @@ bool headless_add_dump(int32_t pass, const char* path)
 int headless_pending_events()
 {
     return event_count - next_event;
+}
+
+int headless_event_room()
+{
+    return headless_max_events - event_count;
+}
+
+int headless_dump_room()
+{
+    return headless_max_dumps - dump_count;
 }
 
 static uint32_t position_word(int32_t x, int32_t y)
@@ -388,17 +407,31 @@ void headless_video_size(int& width, int& height)
     height = video_height;
 }
 
+// Copies the presented frame into the kept one. A frame too large for it
+// leaves no kept frame rather than an older one, and is reported once.
+static void keep_frame(const uint16_t* pixels, int width, int height, int pitch_bytes)
+{
+    if (width > headless_max_frame_side || height > headless_max_frame_side) {
+        frame_kept = false;
+        if (!frame_too_large_told)
+            std::fprintf(stderr, "headless: the frame of pass %d is %dx%d, too large to keep (at most %dx%d)\n",
+                         static_cast<int>(pass_number), width, height, headless_max_frame_side,
+                         headless_max_frame_side);
+        frame_too_large_told = true;
+        return;
+    }
+    for (int y = 0; y < height; ++y)
+        std::memcpy(frame + y * width, reinterpret_cast<const uint8_t*>(pixels) + static_cast<size_t>(y) * pitch_bytes,
+                    static_cast<size_t>(width) * 2);
+    frame_width = width;
+    frame_height = height;
+    frame_kept = true;
+}
+
 void platform_present(const uint16_t* pixels, int width, int height, int pitch_bytes)
 {
     bool usable = pixels != nullptr && width > 0 && height > 0 && pitch_bytes >= 2 * width;
-    if (usable && keep_frames && width <= headless_max_frame_side && height <= headless_max_frame_side) {
-        for (int y = 0; y < height; ++y)
-            std::memcpy(frame + y * width, reinterpret_cast<const uint8_t*>(pixels) + static_cast<size_t>(y) * pitch_bytes,
-                        static_cast<size_t>(width) * 2);
-        frame_width = width;
-        frame_height = height;
-        frame_kept = true;
-    }
+    if (usable && keep_frames) keep_frame(pixels, width, height, pitch_bytes);
     for (int i = 0; i < dump_count; ++i) {
         if (dumps[i].pass != pass_number) continue;
         static char path[2 * headless_path_size + 1];
@@ -410,8 +443,8 @@ void platform_present(const uint16_t* pixels, int width, int height, int pitch_b
             ++dumps_written;
         } else {
             ++dumps_failed;
-            std::fprintf(stderr, "headless: could not write the frame of pass %d to %s\n",
-                         static_cast<int>(pass_number), path);
+            std::fprintf(stderr, "headless: could not write the %dx%d frame of pass %d to %s\n", usable ? width : 0,
+                         usable ? height : 0, static_cast<int>(pass_number), path);
         }
     }
     int32_t ended = pass_number++;

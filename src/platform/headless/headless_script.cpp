@@ -19,6 +19,10 @@ struct staged_dump {
 };
 static staged_dump staged_dumps[headless_max_dumps];
 static int staged_dump_count = 0;
+// Room the backend's tables had when the script's check began: a script
+// that does not fit is refused at the line that overflows, never cut short.
+static int event_room = 0;
+static int dump_room = 0;
 
 // Words of the line being parsed; the line is split in place.
 static constexpr int max_words = 8;
@@ -73,7 +77,7 @@ static bool parse_number(const char* word, long lo, long hi, int32_t& value)
 
 static bool stage(int32_t pass, headless_event_kind kind, int32_t x = 0, int32_t y = 0, int32_t value = 0)
 {
-    if (staged_event_count == headless_max_events) return false;
+    if (staged_event_count == event_room) return false;
     staged_events[staged_event_count++] = {pass, kind, x, y, value};
     return true;
 }
@@ -203,8 +207,16 @@ static bool parse_key(const script_event& /*event*/, int32_t pass, const char*& 
 static bool parse_dump(const script_event& /*event*/, int32_t pass, const char*& error)
 {
     size_t length = std::strlen(words[2]);
-    if (length >= headless_path_size || staged_dump_count == headless_max_dumps) {
+    if (length >= headless_path_size || staged_dump_count == dump_room) {
         error = "the dump path is too long or there are too many dumps";
+        return false;
+    }
+    // A second dump to one file would overwrite the first one's picture.
+    bool taken = headless_dump_asked_for(words[2]);
+    for (int i = 0; i < staged_dump_count && !taken; ++i)
+        taken = std::strcmp(staged_dumps[i].path, words[2]) == 0;
+    if (taken) {
+        error = "another dump already writes that file";
         return false;
     }
     staged_dumps[staged_dump_count].pass = pass;
@@ -293,6 +305,8 @@ bool headless_load_script(const char* text, int& error_line, const char*& error)
 {
     staged_event_count = 0;
     staged_dump_count = 0;
+    event_room = headless_event_room();
+    dump_room = headless_dump_room();
     error_line = 0;
     error = "";
     int number = 0;
@@ -326,11 +340,7 @@ bool headless_load_script(const char* text, int& error_line, const char*& error)
             return false;
         }
     }
-    // Everything is valid: add it, if it all fits.
-    if (headless_pending_events() + staged_event_count > headless_max_events) {
-        error = "too many events";
-        return false;
-    }
+    // Everything is valid and fits: add it.
     for (int i = 0; i < staged_event_count; ++i)
         headless_add_event(staged_events[i]);
     for (int i = 0; i < staged_dump_count; ++i)
