@@ -20,6 +20,7 @@
 #include "shell/shell.h"
 #include "sprite_editor/sprite_editor.h"
 #include "world/map.h"
+#include "world/map_hash.h"
 #include "world/units.h"
 
 // The largest script read.
@@ -221,25 +222,9 @@ static void print_units_on_map(FILE* out)
     std::fprintf(out, "%d", count_map_objects(object_unit));
 }
 
-// FNV-1a over the map's cells of both layers, column by column, every field
-// as four little-endian bytes: equal maps print equal hashes.
 static void print_layers_hash(FILE* out)
 {
-    uint64_t h = 14695981039346656037ull;
-    auto mix = [&h](int32_t v) {
-        for (int i = 0; i < 4; ++i) {
-            h ^= static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
-            h *= 1099511628211ull;
-        }
-    };
-    for (int x = 0; x < map_width && x < max_map_size; ++x)
-        for (int y = 0; y < map_height && y < max_map_size; ++y) {
-            const terrain_cell& t = terrain_layer[x][y];
-            const object_cell& o = object_layer[x][y];
-            mix(t.kind), mix(t.tile_set), mix(t.tile_x), mix(t.tile_y);
-            mix(o.kind), mix(o.index), mix(o.value);
-        }
-    std::fprintf(out, "%016llx", static_cast<unsigned long long>(h));
+    std::fprintf(out, "%016llx", static_cast<unsigned long long>(map_layers_hash()));
 }
 
 // The lines added for the map editor configuration.
