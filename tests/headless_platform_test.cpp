@@ -485,6 +485,38 @@ TEST_F(HeadlessTest, DumpWritesTheFrameOfItsPassAndKeepsIt)
     EXPECT_EQ(kept[3], 0xFFFF);
 }
 
+// Checkpoints are passes only: kept in pass order, one a pass, and the frame
+// of a checkpoint's pass is kept for the hook even when frames are not.
+TEST_F(HeadlessTest, ACheckpointKeepsTheFrameOfItsPassForTheHook)
+{
+    int line = 0;
+    const char* error = nullptr;
+    EXPECT_FALSE(headless_load_script("2 check\n1 check\n2 check\n", line, error));
+    EXPECT_EQ(line, 3);
+    EXPECT_EQ(headless_checkpoint_count(), 0);
+    ASSERT_TRUE(load("2 check\n1 check\n"));
+    EXPECT_FALSE(headless_add_checkpoint(1));
+    ASSERT_EQ(headless_checkpoint_count(), 2);
+    EXPECT_EQ(headless_checkpoint_pass(0), 1);
+    EXPECT_EQ(headless_checkpoint_pass(1), 2);
+
+    // The hook notes, after each pass, the first pixel of the frame it sees.
+    std::vector<int> seen;
+    headless_set_pass_hook(
+        [](int32_t pass, void* user) {
+            int w = 0, h = 0;
+            const uint16_t* frame = headless_frame(w, h);
+            int first = frame != nullptr ? frame[0] : -1;
+            static_cast<std::vector<int>*>(user)->push_back(headless_checkpoint_at(pass) >= 0 ? first : -2);
+        },
+        &seen);
+    for (uint16_t p = 10; p < 14; ++p) {
+        uint16_t pixels[4] = {p, p, p, p};
+        platform_present(pixels, 2, 2, 4);
+    }
+    EXPECT_EQ(seen, (std::vector<int> {-2, 11, 12, -2}));
+}
+
 // A frame larger than the kept frame leaves none kept, not the one before
 // it; a dump of a frame the PNG writer refuses counts as failed.
 TEST_F(HeadlessTest, AFrameTooLargeToKeepOrToDumpIsNotPassedOffAsKept)

@@ -43,11 +43,90 @@ static void watched_loop()
     real_loop();
 }
 
-// After every pass: once the passes asked for are done, ask the loop to stop
-// (again at every pass, for loops nested in dialogs); give up on a loop that
-// keeps going.
+// --- Checkpoints ----------------------------------------------------------------
+
+// What a checkpoint records at the end of its pass.
+struct checkpoint_record {
+    bool reached;         // its pass ended
+    uint64_t world;       // world_hash
+    uint64_t units;       // the unit table alone
+    uint64_t layers;      // map_layers_hash
+    uint32_t sprites;     // sprite_tables_hash
+    bool frame_kept;      // the backend kept the pass's frame
+    uint64_t frame;       // the frame's pixels
+};
+static checkpoint_record checkpoint_records[headless_max_checkpoints];
+
+// 64-bit FNV-1a, continued from h, over count 32-bit words (each as four
+// little-endian bytes) or 16-bit pixels (two bytes).
+static constexpr uint64_t fnv_start = 14695981039346656037ull;
+static uint64_t fnv_mix(uint64_t h, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i) {
+        h ^= static_cast<uint8_t>(value >> (8 * i));
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+// The unit table, slot 0 to the last, every field in order.
+static uint64_t unit_table_hash()
+{
+    static_assert(sizeof unit_table % 4 == 0, "the unit table is made of 32-bit fields");
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(unit_table);
+    uint64_t h = fnv_start;
+    for (size_t i = 0; i < sizeof unit_table; i += 4) {
+        uint32_t word = 0;
+        std::memcpy(&word, bytes + i, 4);
+        h = fnv_mix(h, word, 4);
+    }
+    return h;
+}
+
+// Records the hashes of the checkpoint at index, whose pass just ended.
+static void record_checkpoint(int index)
+{
+    checkpoint_record& r = checkpoint_records[index];
+    r.reached = true;
+    r.world = world_hash();
+    r.units = unit_table_hash();
+    r.layers = map_layers_hash();
+    r.sprites = sprite_tables_hash();
+    int width = 0, height = 0;
+    const uint16_t* pixels = headless_frame(width, height);
+    r.frame_kept = pixels != nullptr;
+    r.frame = fnv_start;
+    for (int i = 0; r.frame_kept && i < width * height; ++i)
+        r.frame = fnv_mix(r.frame, pixels[i], 2);
+}
+
+// One line per checkpoint, in pass order, after the summary.
+static void print_checkpoints()
+{
+    for (int i = 0; i < headless_checkpoint_count(); ++i) {
+        const checkpoint_record& r = checkpoint_records[i];
+        std::printf("checkpoint %d: ", static_cast<int>(headless_checkpoint_pass(i)));
+        if (!r.reached) {
+            std::printf("not reached\n");
+            continue;
+        }
+        std::printf("world %016llx units %016llx layers %016llx sprites %08x ", static_cast<unsigned long long>(r.world),
+                    static_cast<unsigned long long>(r.units), static_cast<unsigned long long>(r.layers),
+                    static_cast<unsigned>(r.sprites));
+        if (r.frame_kept)
+            std::printf("frame %016llx\n", static_cast<unsigned long long>(r.frame));
+        else
+            std::printf("frame none\n");
+    }
+}
+
+// After every pass: record its checkpoint, if it has one; once the passes
+// asked for are done, ask the loop to stop (again at every pass, for loops
+// nested in dialogs); give up on a loop that keeps going.
 static void after_pass(int32_t pass, void* /*user*/)
 {
+    int checkpoint = headless_checkpoint_at(pass);
+    if (checkpoint >= 0) record_checkpoint(checkpoint);
     if (pass + 1 >= passes_wanted) quit_requested = 1;
     if (pass + 1 >= passes_wanted + stop_grace) {
         loop_stuck = true;
@@ -416,5 +495,6 @@ int main(int argc, char** argv)
         print_summary(map_editor_summary);
     if (chosen == &sprite_editor_configuration && loop_ran)
         print_summary(sprite_editor_summary);
+    print_checkpoints();
     return headless_dumps_failed() == 0 && !loop_stuck ? 0 : 1;
 }

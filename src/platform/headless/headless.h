@@ -1,7 +1,7 @@
 // Controls of the headless backend, for tests and tools: a script of input
-// events by pass, the virtual clock, the kept frame and PNG dumps, the record
-// of message boxes and of window calls, a hook after every pass, a scripted
-// joystick. A pass is what one present ends: pass 0 runs until the first
+// events by pass, the virtual clock, the kept frame, PNG dumps and
+// checkpoints, the record of message boxes and of window calls, a hook after
+// every pass, a scripted joystick. A pass is what one present ends: pass 0 runs until the first
 // present, pass n between the n-th and the (n+1)-th.
 #pragma once
 
@@ -9,9 +9,11 @@
 
 #include "platform/platform.h"
 
-// Script events, dumps and recorded message boxes the backend can hold.
+// Script events, dumps, checkpoints and recorded message boxes the backend
+// can hold.
 constexpr int headless_max_events = 8192;
 constexpr int headless_max_dumps = 64;
+constexpr int headless_max_checkpoints = 64;
 constexpr int headless_max_boxes = 16;
 // Room for a dump path, a box's caption and its text, terminators included.
 constexpr int headless_path_size = 256;
@@ -65,13 +67,20 @@ bool headless_add_dump(int32_t pass, const char* path);
 // Whether a dump to path (as written) is already asked for. The script's
 // parser asks it, so that a script cannot lose a dump to a later one.
 bool headless_dump_asked_for(const char* path);
-// Room left in the event and dump tables (delivered events keep their
-// place). The script's parser checks a whole script against them.
+// Asks for a checkpoint at the end of pass: its frame is kept (as
+// headless_keep_frames keeps every frame) for the pass hook, which takes
+// what it wants to record. The backend knows only the passes. False when
+// full, for a negative pass, or when the pass has a checkpoint already.
+bool headless_add_checkpoint(int32_t pass);
+// Room left in the event, dump and checkpoint tables (delivered events keep
+// their place). The script's parser checks a whole script against them.
 int headless_event_room();
 int headless_dump_room();
+int headless_checkpoint_room();
 // Parses a whole script (format in README.md, "Headless runner") and, only
-// when every line is valid, adds its events and dumps. On failure nothing is
-// added, error_line is the first bad line (1-based) and error names why.
+// when every line is valid, adds its events, dumps and checkpoints. On
+// failure nothing is added, error_line is the first bad line (1-based) and
+// error names why.
 bool headless_load_script(const char* text, int& error_line, const char*& error);
 // Events not yet delivered.
 int headless_pending_events();
@@ -95,6 +104,13 @@ bool headless_set_dump_folder(const char* folder);
 int headless_dumps_asked();
 int headless_dumps_written();
 int headless_dumps_failed();
+// Checkpoints asked for, and the pass of each, in rising pass order
+// (headless_checkpoint_pass gives -1 for an index out of range).
+int headless_checkpoint_count();
+int32_t headless_checkpoint_pass(int index);
+// The index of the checkpoint at the end of pass, -1 if there is none. The
+// headless runner's pass hook asks it after every pass.
+int headless_checkpoint_at(int32_t pass);
 
 // --- Clock -----------------------------------------------------------------
 

@@ -31,6 +31,10 @@ static int dumps_written = 0;
 static int dumps_failed = 0;
 static char dump_folder[headless_path_size];
 
+// Passes whose ends are checkpoints, in rising order.
+static int32_t checkpoints[headless_max_checkpoints];
+static int checkpoint_count = 0;
+
 // The message queue, a ring in arrival order.
 static platform_message queue[queue_size];
 static int queue_head = 0;
@@ -83,6 +87,7 @@ void headless_reset()
     dumps_written = 0;
     dumps_failed = 0;
     dump_folder[0] = 0;
+    checkpoint_count = 0;
     queue_head = 0;
     queue_length = 0;
     window_exists = false;
@@ -181,6 +186,37 @@ int headless_pending_events()
     return event_count - next_event;
 }
 
+bool headless_add_checkpoint(int32_t pass)
+{
+    if (checkpoint_count == headless_max_checkpoints || pass < 0 || headless_checkpoint_at(pass) >= 0)
+        return false;
+    int at = checkpoint_count;
+    while (at > 0 && checkpoints[at - 1] > pass) {
+        checkpoints[at] = checkpoints[at - 1];
+        --at;
+    }
+    checkpoints[at] = pass;
+    ++checkpoint_count;
+    return true;
+}
+
+int headless_checkpoint_count()
+{
+    return checkpoint_count;
+}
+
+int32_t headless_checkpoint_pass(int index)
+{
+    return index >= 0 && index < checkpoint_count ? checkpoints[index] : -1;
+}
+
+int headless_checkpoint_at(int32_t pass)
+{
+    for (int i = 0; i < checkpoint_count; ++i)
+        if (checkpoints[i] == pass) return i;
+    return -1;
+}
+
 int headless_event_room()
 {
     return headless_max_events - event_count;
@@ -189,6 +225,11 @@ int headless_event_room()
 int headless_dump_room()
 {
     return headless_max_dumps - dump_count;
+}
+
+int headless_checkpoint_room()
+{
+    return headless_max_checkpoints - checkpoint_count;
 }
 
 static uint32_t position_word(int32_t x, int32_t y)
@@ -431,7 +472,9 @@ static void keep_frame(const uint16_t* pixels, int width, int height, int pitch_
 void platform_present(const uint16_t* pixels, int width, int height, int pitch_bytes)
 {
     bool usable = pixels != nullptr && width > 0 && height > 0 && pitch_bytes >= 2 * width;
-    if (usable && keep_frames) keep_frame(pixels, width, height, pitch_bytes);
+    // A checkpoint's hook looks at the frame of its pass.
+    if (usable && (keep_frames || headless_checkpoint_at(pass_number) >= 0))
+        keep_frame(pixels, width, height, pitch_bytes);
     for (int i = 0; i < dump_count; ++i) {
         if (dumps[i].pass != pass_number) continue;
         static char path[2 * headless_path_size + 1];

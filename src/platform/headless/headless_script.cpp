@@ -9,8 +9,8 @@
 // The longest line accepted, terminator excluded.
 static constexpr int max_line = 1023;
 
-// The script being checked: events and dumps are added only once every line
-// is valid.
+// The script being checked: events, dumps and checkpoints are added only
+// once every line is valid.
 static headless_event staged_events[headless_max_events];
 static int staged_event_count = 0;
 struct staged_dump {
@@ -19,10 +19,13 @@ struct staged_dump {
 };
 static staged_dump staged_dumps[headless_max_dumps];
 static int staged_dump_count = 0;
+static int32_t staged_checkpoints[headless_max_checkpoints];
+static int staged_checkpoint_count = 0;
 // Room the backend's tables had when the script's check began: a script
 // that does not fit is refused at the line that overflows, never cut short.
 static int event_room = 0;
 static int dump_room = 0;
+static int checkpoint_room = 0;
 
 // Words of the line being parsed; the line is split in place.
 static constexpr int max_words = 8;
@@ -225,6 +228,23 @@ static bool parse_dump(const script_event& /*event*/, int32_t pass, const char*&
     return true;
 }
 
+static bool parse_check(const script_event& /*event*/, int32_t pass, const char*& error)
+{
+    bool taken = headless_checkpoint_at(pass) >= 0;
+    for (int i = 0; i < staged_checkpoint_count && !taken; ++i)
+        taken = staged_checkpoints[i] == pass;
+    if (taken) {
+        error = "the pass has a checkpoint already";
+        return false;
+    }
+    if (staged_checkpoint_count == checkpoint_room) {
+        error = "there are too many checkpoints";
+        return false;
+    }
+    staged_checkpoints[staged_checkpoint_count++] = pass;
+    return true;
+}
+
 static bool parse_joystick(const script_event& /*event*/, int32_t pass, const char*& error)
 {
     bool on = std::strcmp(words[2], "on") == 0;
@@ -270,14 +290,15 @@ static const script_event script_events[] = {
     {"type", -1, event_char, parse_type},
     {"key", 2, event_key_down, parse_key},
     {"close", 0, event_close, parse_plain},
-    {"dump", 1, event_move, parse_dump},  // stages no event: a request for a file
+    {"dump", 1, event_move, parse_dump},   // stages no event: a file to write
+    {"check", 0, event_move, parse_check}, // stages no event: a checkpoint
     {"joystick", 1, event_joystick, parse_joystick},
     {"axis", 2, event_axis, parse_axis},
     {"button", 2, event_button, parse_button},
 };
 
-// Parses the split line into staged events or dumps; error names what is
-// wrong.
+// Parses the split line into staged events, dumps or checkpoints; error
+// names what is wrong.
 static bool parse_line(const char*& error)
 {
     int32_t pass = 0;
@@ -305,8 +326,10 @@ bool headless_load_script(const char* text, int& error_line, const char*& error)
 {
     staged_event_count = 0;
     staged_dump_count = 0;
+    staged_checkpoint_count = 0;
     event_room = headless_event_room();
     dump_room = headless_dump_room();
+    checkpoint_room = headless_checkpoint_room();
     error_line = 0;
     error = "";
     int number = 0;
@@ -345,5 +368,7 @@ bool headless_load_script(const char* text, int& error_line, const char*& error)
         headless_add_event(staged_events[i]);
     for (int i = 0; i < staged_dump_count; ++i)
         headless_add_dump(staged_dumps[i].pass, staged_dumps[i].path);
+    for (int i = 0; i < staged_checkpoint_count; ++i)
+        headless_add_checkpoint(staged_checkpoints[i]);
     return true;
 }
