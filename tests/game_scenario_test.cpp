@@ -264,40 +264,4 @@ TEST_F(GameScenario, ARightClickWithNoFreeCellInReachChangesNothing)
         ASSERT_EQ(clicked[i], quiet[i]) << "pass " << i;
 }
 
-// A battle on the data set's pictures, dumped for a look: trees, rocks,
-// water, grunts and footmen of several teams around the hero.
-TEST_F(GameScenario, ABattleFrameOfTheDataSet)
-{
-    begin_map(48, 40);
-    add_lake(26, 6, 33, 10);
-    add_lake(6, 24, 9, 27, terrain_shallow_water);
-    for (int x = 30; x <= 36; ++x)
-        paint_terrain(x, 20, terrain_mud);
-    for (int x = 10; x <= 16; ++x)
-        paint_terrain(x, 12, terrain_stone);
-    add_hero(20, 16);
-    const int trees[][3] = {{12, 8, 1}, {13, 8, 2}, {15, 9, 3}, {22, 9, 4}, {23, 10, 5}, {17, 19, 6},
-                            {24, 21, 7}, {18, 22, 8}, {11, 18, 11}, {28, 15, 12}, {29, 16, 13},
-                            {21, 13, 1}, {21, 14, 14}, {14, 15, 15}};
-    for (const auto& t : trees)
-        add_object(t[0], t[1], t[2] >= 11 ? object_rock : object_tree, t[2]);
-    add_unit(21, 17, kind_code_grunt, 0);
-    add_unit(22, 16, kind_code_footman, 0);
-    add_unit(23, 17, kind_code_footman, 1);
-    add_unit(18, 14, kind_code_grunt, 2);
-    add_unit(16, 17, kind_code_footman, 2);
-    add_unit(25, 13, kind_code_grunt, 3);
-    add_unit(26, 18, kind_code_footman, 3);
-    add_unit(12, 11, kind_code_grunt, 1);
-    save_single();
-    begin_run();
-    headless_keep_frames(true);
-    at(0, event_move, 400, 300);  // away from the scrolling edges
-    const char* dump = "battle_frame.png";
-    ASSERT_TRUE(headless_add_dump(150, dump));
-    run_game(151);
-    EXPECT_EQ(headless_dumps_written(), 1);
-    EXPECT_EQ(headless_box_count(), 0);
-}
-
 }  // namespace
