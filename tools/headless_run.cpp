@@ -1,6 +1,7 @@
 // headless_run: runs one configuration of the program on the headless
 // backend, from a script of input events, for a number of passes, from a
-// data folder; dumps the frames the script asks for and prints a summary.
+// data folder; dumps the frames the script asks for and prints a summary,
+// then the hashes of the state at the script's checkpoints.
 //
 //   headless_run --config game|map_editor|sprite_editor [--data DIR]
 //                [--script FILE] [--passes N]
@@ -57,8 +58,8 @@ struct checkpoint_record {
 };
 static checkpoint_record checkpoint_records[headless_max_checkpoints];
 
-// 64-bit FNV-1a, continued from h, over count 32-bit words (each as four
-// little-endian bytes) or 16-bit pixels (two bytes).
+// 64-bit FNV-1a: mixes the low bytes of value into h, lowest first (a
+// 32-bit field as four little-endian bytes, a pixel as two).
 static constexpr uint64_t fnv_start = 14695981039346656037ull;
 static uint64_t fnv_mix(uint64_t h, uint32_t value, int bytes)
 {
