@@ -517,8 +517,9 @@ TEST_F(HeadlessTest, ACheckpointKeepsTheFrameOfItsPassForTheHook)
     EXPECT_EQ(seen, (std::vector<int> {-2, 11, 12, -2}));
 }
 
-// A frame larger than the kept frame leaves none kept, not the one before
-// it; a dump of a frame the PNG writer refuses counts as failed.
+// A frame larger than the kept frame, or none at all, leaves none kept, not
+// the one before it; a dump of a frame the PNG writer refuses counts as
+// failed.
 TEST_F(HeadlessTest, AFrameTooLargeToKeepOrToDumpIsNotPassedOffAsKept)
 {
     headless_keep_frames(true);
@@ -534,6 +535,8 @@ TEST_F(HeadlessTest, AFrameTooLargeToKeepOrToDumpIsNotPassedOffAsKept)
     EXPECT_EQ(headless_dumps_failed(), 1);
     present();
     EXPECT_NE(headless_frame(w, h), nullptr);
+    platform_present(nullptr, 2, 2, 4);
+    EXPECT_EQ(headless_frame(w, h), nullptr);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // Controls of the headless backend, for tests and tools: a script of input
 // events by pass, the virtual clock, the kept frame, PNG dumps and
 // checkpoints, the record of message boxes and of window calls, a hook after
-// every pass, a scripted joystick. A pass is what one present ends: pass 0 runs until the first
-// present, pass n between the n-th and the (n+1)-th.
+// every pass, a scripted joystick. A pass is what one present ends: pass 0
+// runs until the first present, pass n between the n-th and the (n+1)-th.
 #pragma once
 
 #include <cstdint>
@@ -92,9 +92,9 @@ int32_t headless_pass();
 void headless_set_pass_hook(headless_pass_hook hook, void* user);
 // Keeps a copy of every presented frame (dumps always see their frame).
 void headless_keep_frames(bool keep);
-// The last kept frame: nullptr before any, and after a frame too large to
-// keep (over headless_max_frame_side; reported once on standard error);
-// width and height filled.
+// The last kept frame: nullptr before any, and after a frame that could not
+// be kept (none given, or over headless_max_frame_side: reported once on
+// standard error); width and height filled.
 const uint16_t* headless_frame(int& width, int& height);
 // Relative dump paths are taken from this folder (the headless runner's
 // starting folder, since the program itself runs from its data folder).

@@ -472,9 +472,14 @@ static void keep_frame(const uint16_t* pixels, int width, int height, int pitch_
 void platform_present(const uint16_t* pixels, int width, int height, int pitch_bytes)
 {
     bool usable = pixels != nullptr && width > 0 && height > 0 && pitch_bytes >= 2 * width;
-    // A checkpoint's hook looks at the frame of its pass.
-    if (usable && (keep_frames || headless_checkpoint_at(pass_number) >= 0))
-        keep_frame(pixels, width, height, pitch_bytes);
+    // A checkpoint's hook looks at the frame of its pass; a frame that cannot
+    // be kept leaves none, never an older one.
+    if (keep_frames || headless_checkpoint_at(pass_number) >= 0) {
+        if (usable)
+            keep_frame(pixels, width, height, pitch_bytes);
+        else
+            frame_kept = false;
+    }
     for (int i = 0; i < dump_count; ++i) {
         if (dumps[i].pass != pass_number) continue;
         static char path[2 * headless_path_size + 1];
