@@ -64,8 +64,8 @@ static const palette_entry_def object_palette[] = {
     {"пехотинец"_cp, 20, 440, 120, 15, tool_footman},
 };
 
-// The swatch colour of each team choice of a unit tool (teams 2, 0, 4, 3
-// for grunts; 5, 6, 7, 3 for footmen, as spawn_unit gives them).
+// The swatch colour of each team choice of a unit tool: the colour of the
+// team that the kind's row of unit_kinds gives that choice.
 static int32_t team_swatch(int32_t tool, int32_t choice)
 {
     const int32_t grunt[team_choices] = {colour_green, colour_blue, colour_orange, colour_violet};
