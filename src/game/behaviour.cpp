@@ -141,7 +141,7 @@ static bool give_up_walk(unit& u)
 {
     u.goal_x = u.cell_x;
     u.goal_y = u.cell_y;
-    u.phase = 0;
+    u.phase = phase_on_cell;
     u.action = action_stand;
     u.anim_step = 0;
     return true;
@@ -153,7 +153,7 @@ bool advance_path(int slot)
         return true;
     unit& u = unit_table[slot];
     if (u.cell_x == u.goal_x && u.cell_y == u.goal_y) {
-        u.phase = 0;
+        u.phase = phase_on_cell;
         u.action = action_stand;
         u.anim_step = 0;
         return true;
@@ -166,7 +166,7 @@ bool advance_path(int slot)
     const int32_t ny = u.path[u.path_length].y;
     if (inside_map(nx, ny) && base_grid[nx][ny] != grid_blocked) {
         // Claim the next cell; the picture follows through move_pixels.
-        u.phase = 1;
+        u.phase = phase_moving;
         if (owns_its_cell(slot)) {
             base_grid[u.cell_x][u.cell_y] = vacated_value(u.cell_x, u.cell_y);
             object_cell& old_cell = object_layer[u.cell_x][u.cell_y];
@@ -185,7 +185,7 @@ bool advance_path(int slot)
         int n = find_path(0, u.goal_x, u.goal_y, u.cell_x, u.cell_y, u.path);
         if (n != -1) {
             u.path_length = n;
-            u.phase = 1;
+            u.phase = phase_moving;
             return false;
         }
     }
@@ -200,7 +200,7 @@ bool move_pixels(int slot)
     const int32_t tx = cell_size * u.cell_x;
     const int32_t ty = cell_size * u.cell_y;
     if (u.pixel_x == tx && u.pixel_y == ty) {
-        u.phase = 0;
+        u.phase = phase_on_cell;
         return true;
     }
     if (take_and_raise(u.timer) > u.step_delay) {
@@ -235,7 +235,7 @@ static void pause_unit(unit& u, int lo, int hi)
 static void walk_on(int slot)
 {
     unit& u = unit_table[slot];
-    if (u.phase == 1)
+    if (u.phase == phase_moving)
         move_pixels(slot);
     else if (advance_path(slot))
         stand_still(u);
@@ -254,7 +254,7 @@ void stand_state(int slot)
             // Begin a swing at t, facing it; the attacker does not move.
             const unit& enemy = unit_table[t];
             u.state = state_attack;
-            u.phase = 8;
+            u.phase = phase_entered;
             u.anim_step = 0;
             u.action = action_attack;
             int32_t px = u.pixel_x, py = u.pixel_y;
@@ -273,23 +273,23 @@ void stand_state(int slot)
     if (r > 10) {
         u.state = state_pursue;
         u.target = t;
-        u.phase = 8;
+        u.phase = phase_entered;
     } else if (r >= 9) {
         u.state = state_wander;
-        u.phase = 8;
+        u.phase = phase_entered;
     } else if (r >= 4) {
         u.state = state_think;
         u.timer = random_range(30, 80);
     } else if (r >= 1) {
         u.state = state_flee;
-        u.phase = 8;
+        u.phase = phase_entered;
     }
 }
 
 void walk_state(int slot)
 {
     unit& u = unit_table[slot];
-    if (u.phase == 1)
+    if (u.phase == phase_moving)
         move_pixels(slot);
     else if (advance_path(slot))
         u.state = state_stand;
@@ -298,13 +298,13 @@ void walk_state(int slot)
 void attack_state(int slot)
 {
     unit& u = unit_table[slot];
-    if (u.phase == 8 && take_and_raise(u.timer) > u.step_delay) {
+    if (u.phase == phase_entered && take_and_raise(u.timer) > u.step_delay) {
         ++u.anim_step;
         u.timer = 0;
         if (anim_slot_empty(u, u.action, u.anim_step)) {
             // The swing is complete: rest, and strike where the target stood.
             u.anim_step = 0;
-            u.phase = 4;
+            u.phase = phase_resting;
             u.timer = random_range(10, 60);
             if (!target_active(u.target)) {
                 u.target = 0;
@@ -319,10 +319,10 @@ void attack_state(int slot)
             u.target = 0;
         }
     }
-    if (u.phase == 4 && take_and_lower(u.timer) < 0) {
+    if (u.phase == phase_resting && take_and_lower(u.timer) < 0) {
         u.anim_step = 0;
         u.state = state_stand;
-        u.phase = 0;
+        u.phase = phase_on_cell;
         u.timer = 0;
     }
 }
@@ -355,7 +355,7 @@ void think_state(int slot)
 void wander_state(int slot)
 {
     unit& u = unit_table[slot];
-    if (u.phase == 8) {
+    if (u.phase == phase_entered) {
         const int d = random_draw() % direction_count;
         int32_t gx = u.cell_x + direction_step[d][0];
         int32_t gy = u.cell_y + direction_step[d][1];
@@ -388,7 +388,7 @@ static bool plan_pursuit(int slot)
     }
     u.path_length = n;
     u.action = action_walk;
-    u.phase = 0;
+    u.phase = phase_on_cell;
     return true;
 }
 
@@ -404,14 +404,14 @@ static void end_pursuit(unit& u)
 void pursue_state(int slot)
 {
     unit& u = unit_table[slot];
-    if (u.phase == 8) {
+    if (u.phase == phase_entered) {
         if (!target_active(u.target))
             end_pursuit(u);
         else
             plan_pursuit(slot);
         return;
     }
-    if (u.phase == 0) {
+    if (u.phase == phase_on_cell) {
         if (in_range(slot, u.target) || !target_active(u.target)) {
             end_pursuit(u);
             return;
@@ -429,7 +429,7 @@ void pursue_state(int slot)
 void flee_state(int slot)
 {
     unit& u = unit_table[slot];
-    if (u.phase == 8) {
+    if (u.phase == phase_entered) {
         const int t = find_enemy(u.sight_range, slot);
         if (t == 0) {
             u.state = state_stand;

@@ -131,16 +131,16 @@ int step_toward(int32_t& px, int32_t& py, int32_t tx, int32_t ty, int32_t step)
     const int64_t dx = static_cast<int64_t>(tx) - px;
     const int64_t dy = static_cast<int64_t>(ty) - py;
     if (dx == 0 && dy == 0)
-        return 0;
+        return direction_north;  // already there: code 0
     int direction;
     if (dy == 0)
-        direction = dx > 0 ? 2 : 6;
+        direction = dx > 0 ? direction_east : direction_west;
     else if (dx == 0)
-        direction = dy > 0 ? 4 : 0;
+        direction = dy > 0 ? direction_south : direction_north;
     else if (dx > 0)
-        direction = dy > 0 ? 3 : 1;
+        direction = dy > 0 ? direction_south_east : direction_north_east;
     else
-        direction = dy > 0 ? 5 : 7;
+        direction = dy > 0 ? direction_south_west : direction_north_west;
     const int64_t ax = dx < 0 ? -dx : dx;
     const int64_t ay = dy < 0 ? -dy : dy;
     int64_t move_x = step, move_y = step;

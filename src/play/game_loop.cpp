@@ -178,7 +178,7 @@ void give_order()
         hero.target = enemy;
         hero.path_length = n;
         hero.state = state_pursue;
-        hero.phase = 8;
+        hero.phase = phase_entered;
         return;
     }
 
