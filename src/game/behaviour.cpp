@@ -29,24 +29,6 @@ static constexpr int32_t dying_step_delay = 12;
 // Half a cell: a swing misses a target that has moved this far or more.
 static constexpr int32_t miss_distance = 16;
 
-static bool valid_slot(int slot)
-{
-    return slot >= 1 && slot < max_units;
-}
-
-// A cell of the current map (and so of every 128 x 128 table).
-static bool inside_map(int64_t x, int64_t y)
-{
-    return x >= 0 && y >= 0 && x < map_width && y < map_height && x < max_map_size &&
-           y < max_map_size;
-}
-
-// A cell of the 128 x 128 tables.
-static bool inside_tables(int64_t x, int64_t y)
-{
-    return x >= 0 && y >= 0 && x < max_map_size && y < max_map_size;
-}
-
 // What base_grid holds for a cell once nothing stands on it: blocked on water
 // and on the border band, free elsewhere. Units only ever walk onto free
 // land, so this is 254 for every cell they leave in play; a unit a map
@@ -68,7 +50,7 @@ static int32_t vacated_value(int x, int y)
 static bool owns_its_cell(int slot)
 {
     const unit& u = unit_table[slot];
-    if (!inside_tables(u.cell_x, u.cell_y))
+    if (!inside_layers(u.cell_x, u.cell_y))
         return false;
     const object_cell& cell = object_layer[u.cell_x][u.cell_y];
     return cell.kind == object_unit && cell.index == slot;
@@ -97,8 +79,7 @@ static int32_t take_and_lower(int32_t& counter)
 // always ends at the table's edge.
 static bool anim_slot_empty(const unit& u, int32_t action, int32_t step)
 {
-    if (u.race < 0 || u.race >= race_count || action < 0 || action >= anim_actions ||
-        u.direction < 0 || u.direction >= direction_count || step < 0 || step >= anim_slots)
+    if (!valid_anim_index(u.race, action, u.direction, step))
         return true;
     return unit_anims[u.race][action][u.direction][step].height == 0;
 }
@@ -116,7 +97,7 @@ static void play_unit_effect(int slot, int32_t effect)
 
 bool unit_in_view(int slot)
 {
-    if (!valid_slot(slot))
+    if (!valid_unit_slot(slot))
         return false;
     const unit& u = unit_table[slot];
     return camera_x < u.cell_x && u.cell_x < camera_x + view_columns && camera_y < u.cell_y &&
@@ -125,7 +106,7 @@ bool unit_in_view(int slot)
 
 void unit_sound_position(int slot, int32_t& pan, int32_t& volume)
 {
-    const unit& u = valid_slot(slot) ? unit_table[slot] : unit_table[0];
+    const unit& u = valid_unit_slot(slot) ? unit_table[slot] : unit_table[0];
     pan = u.pixel_x - cell_size * camera_x - sound_screen_width / 2;
     volume = u.pixel_y - cell_size * camera_y - sound_screen_height;
 }
@@ -133,7 +114,7 @@ void unit_sound_position(int slot, int32_t& pan, int32_t& volume)
 // The target slot names a unit that is still in the table.
 static bool target_active(int target)
 {
-    return valid_slot(target) && unit_table[target].active != 0;
+    return valid_unit_slot(target) && unit_table[target].active != 0;
 }
 
 // The walk ends where the unit stands: it keeps its cell and stops.
@@ -149,7 +130,7 @@ static bool give_up_walk(unit& u)
 
 bool advance_path(int slot)
 {
-    if (!valid_slot(slot))
+    if (!valid_unit_slot(slot))
         return true;
     unit& u = unit_table[slot];
     if (u.cell_x == u.goal_x && u.cell_y == u.goal_y) {
@@ -194,7 +175,7 @@ bool advance_path(int slot)
 
 bool move_pixels(int slot)
 {
-    if (!valid_slot(slot))
+    if (!valid_unit_slot(slot))
         return true;
     unit& u = unit_table[slot];
     const int32_t tx = cell_size * u.cell_x;
@@ -459,7 +440,7 @@ void flee_state(int slot)
 
 void update_unit(int slot)
 {
-    if (!valid_slot(slot))
+    if (!valid_unit_slot(slot))
         return;
     unit& u = unit_table[slot];
     if (u.active != 1)

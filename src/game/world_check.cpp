@@ -118,7 +118,7 @@ bool check_world(char* why, int why_size)
             const object_cell& cell = object_layer[x][y];
             if (cell.kind != object_unit)
                 continue;
-            if (!within(cell.index, 1, max_units - 1) || unit_table[cell.index].active == 0)
+            if (!valid_unit_slot(cell.index) || unit_table[cell.index].active == 0)
                 return violation(why, why_size,
                                  "object cell (%d, %d) names unit %d, which is not active", x, y,
                                  cell.index);

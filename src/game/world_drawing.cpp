@@ -109,11 +109,6 @@ bool load_tree_frames(int32_t image_slot)
 
 // --- Terrain and collection -------------------------------------------------
 
-static bool inside_layers(int64_t x, int64_t y)
-{
-    return x >= 0 && y >= 0 && x < max_map_size && y < max_map_size;
-}
-
 static bool fits_int32(int64_t v)
 {
     return v >= INT32_MIN && v <= INT32_MAX;
@@ -158,7 +153,7 @@ void collect_draw_list()
             if (cell.kind == object_unit) {
                 // A unit is drawn at its pixel position, which trails the
                 // cell it owns while it walks.
-                if (cell.index < 1 || cell.index >= max_units)
+                if (!valid_unit_slot(cell.index))
                     continue;
                 const unit& u = unit_table[cell.index];
                 ax = u.pixel_x - origin_x;
@@ -313,14 +308,12 @@ static void draw_frame_at(int32_t ax, int32_t ay, int32_t offset_x, int32_t offs
 
 static void draw_unit(const draw_entry& e)
 {
-    if (e.index < 1 || e.index >= max_units)
+    if (!valid_unit_slot(e.index))
         return;
     const unit& u = unit_table[e.index];
     if (u.image == 0)
         return;
-    if (u.race < 0 || u.race >= race_count || u.action < 0 || u.action >= anim_actions ||
-        u.direction < 0 || u.direction >= direction_count || u.anim_step < 0 ||
-        u.anim_step >= anim_slots)
+    if (!valid_anim_index(u.race, u.action, u.direction, u.anim_step))
         return;
     const anim_entry& a = unit_anims[u.race][u.action][u.direction][u.anim_step];
     draw_frame_at(e.x, e.y, a.offset_x, a.offset_y, a.x, a.y, a.width, a.height, u.image);

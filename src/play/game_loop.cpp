@@ -159,9 +159,9 @@ void give_order()
     int32_t cx = (cursor_x + cell_size / 2) / cell_size + camera_x;
     int32_t cy = (cursor_y + cell_size / 2) / cell_size + camera_y;
     int32_t enemy = 0;
-    if (cx >= 0 && cy >= 0 && cx < max_map_size && cy < max_map_size) {
+    if (inside_layers(cx, cy)) {
         const object_cell& cell = object_layer[cx][cy];
-        if (cell.kind == object_unit && cell.index >= 1 && cell.index < max_units &&
+        if (cell.kind == object_unit && valid_unit_slot(cell.index) &&
             unit_table[cell.index].team != hero_team)
             enemy = cell.index;
     }

@@ -112,7 +112,7 @@ void place_hero(int x, int y)
 static void clear_unit_cell(int slot)
 {
     const unit& u = unit_table[slot];
-    if (u.cell_x < 0 || u.cell_x >= max_map_size || u.cell_y < 0 || u.cell_y >= max_map_size)
+    if (!inside_layers(u.cell_x, u.cell_y))
         return;
     object_cell& cell = object_layer[u.cell_x][u.cell_y];
     if (cell.kind == object_unit && cell.index == slot)
@@ -128,8 +128,7 @@ bool remove_unit(int slot)
     if (last != slot) {
         unit_table[slot] = unit_table[last];
         const unit& moved = unit_table[slot];
-        if (moved.active && moved.cell_x >= 0 && moved.cell_x < max_map_size &&
-            moved.cell_y >= 0 && moved.cell_y < max_map_size) {
+        if (moved.active && inside_layers(moved.cell_x, moved.cell_y)) {
             object_cell& cell = object_layer[moved.cell_x][moved.cell_y];
             if (cell.kind == object_unit && cell.index == last)
                 cell.index = slot;

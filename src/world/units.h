@@ -121,6 +121,13 @@ struct unit_kind_info {
 extern const unit_kind_info unit_kinds[unit_kind_count];
 
 extern unit unit_table[max_units];
+
+// True when slot is one a unit can hold, 1..399 (slot 0 means none), and so
+// may index unit_table for a unit.
+constexpr bool valid_unit_slot(int64_t slot)
+{
+    return slot >= 1 && slot < max_units;
+}
 // Live units, the hero included; also the slots 1..unit_count a map stores.
 extern int32_t unit_count;
 
@@ -142,6 +149,13 @@ constexpr int anim_actions = 8;
 constexpr int anim_slots = 17;
 // [race][action][direction][slot]; slot 16 is always empty.
 extern anim_entry unit_anims[race_count][anim_actions][direction_count][anim_slots];
+
+// True when [race][action][direction][step] indexes an entry of unit_anims.
+constexpr bool valid_anim_index(int64_t race, int64_t action, int64_t direction, int64_t step)
+{
+    return race >= 0 && race < race_count && action >= 0 && action < anim_actions &&
+           direction >= 0 && direction < direction_count && step >= 0 && step < anim_slots;
+}
 
 // The map cell at the screen's top-left corner.
 extern int32_t camera_x;
