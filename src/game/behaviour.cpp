@@ -29,21 +29,14 @@ static constexpr int32_t dying_step_delay = 12;
 // Half a cell: a swing misses a target that has moved this far or more.
 static constexpr int32_t miss_distance = 16;
 
-// What base_grid holds for a cell once nothing stands on it: blocked on water
-// and on the border band, free elsewhere. Units only ever walk onto free
-// land, so this is 254 for every cell they leave in play; a unit a map
-// placed on water or the band leaves it blocked behind it, so that routes
-// never reach the map's edge.
-static int32_t vacated_value(int x, int y)
+// Sets base_grid for a cell that a unit has left, once its object cell is
+// cleared: what the rule of grids.h gives the cell without the unit. Units
+// only ever walk onto free land, so that is 254 for every cell they leave in
+// play; a unit a map placed on water or the band leaves it blocked behind
+// it, so that routes never reach the map's edge.
+static void regrid_vacated(int x, int y)
 {
-    if (!inside_map(x, y))
-        return grid_outside;
-    const int32_t terrain = terrain_layer[x][y].kind;
-    if (terrain == terrain_deep_water || terrain == terrain_shallow_water)
-        return grid_blocked;
-    if (x < 2 || y < 2 || x >= map_width - 2 || y >= map_height - 2)
-        return grid_blocked;
-    return grid_free;
+    base_grid[x][y] = cell_passability(x, y, map_width, map_height);
 }
 
 // True when the object cell at the unit's own cell names the unit.
@@ -149,10 +142,10 @@ bool advance_path(int slot)
         // Claim the next cell; the picture follows through move_pixels.
         u.phase = phase_moving;
         if (owns_its_cell(slot)) {
-            base_grid[u.cell_x][u.cell_y] = vacated_value(u.cell_x, u.cell_y);
             object_cell& old_cell = object_layer[u.cell_x][u.cell_y];
             old_cell.kind = object_none;
             old_cell.index = 0;
+            regrid_vacated(u.cell_x, u.cell_y);
         }
         u.cell_x = nx;
         u.cell_y = ny;
@@ -319,8 +312,8 @@ void dead_state(int slot)
         return;
     // The dying roll is over: free the cell and the slot.
     if (owns_its_cell(slot)) {
-        base_grid[u.cell_x][u.cell_y] = vacated_value(u.cell_x, u.cell_y);
         object_layer[u.cell_x][u.cell_y] = object_cell {};
+        regrid_vacated(u.cell_x, u.cell_y);
     }
     u = unit {};
     --unit_count;
