@@ -1,6 +1,7 @@
 #include "game/world_drawing.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "render/bmp.h"
@@ -92,6 +93,19 @@ bool load_unit_sprites()
     }
     clear_units();
     return true;
+}
+
+// --- Tile sheets and trees ----------------------------------------------------
+
+bool load_tile_sheets()
+{
+    for (int kind = 0; kind < terrain_kind_count; ++kind) {
+        char path[64];
+        std::snprintf(path, sizeof path, "data\\map\\tiles\\%s.bmp", tile_sheet_names[kind]);
+        if (!load_bmp_or_report(tile_slots[kind], path))
+            return false;
+    }
+    return load_bmp_or_report(tree_slot, "data\\images\\tree.bmp");
 }
 
 bool load_tree_frames(int32_t image_slot)

@@ -59,6 +59,13 @@ bool load_unit_sprites();
 // the tables do not hold give empty entries. Called by load_unit_sprites.
 void build_race_anims(int race);
 
+// Loads the seven tile sheets data\map\tiles\<name>.bmp into tile_slots, by
+// terrain kind (tile_sheet_names), then data\images\tree.bmp into
+// tree_slot. The first image that does not load ends the start-up: it is
+// reported through fatal_error ("загрузке растра") and the result is false.
+// Called by the game loop's and the map editor's start-up.
+bool load_tile_sheets();
+
 // Loads the frame file "tree" and fills tree_table entries 1.. with its
 // frames, each drawn from image_slot (tree_slot); only the first 15 frames of
 // a longer file are used, and every other entry is cleared. False, with the
