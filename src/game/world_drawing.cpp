@@ -130,12 +130,18 @@ static bool fits_int32(int64_t v)
 
 void draw_terrain()
 {
-    for (int i = 0; i < terrain_rows; ++i) {
-        for (int j = 0; j < terrain_columns; ++j) {
+    draw_terrain_cells(0, 0, terrain_columns, terrain_rows, max_map_size, max_map_size);
+}
+
+void draw_terrain_cells(int32_t left, int32_t top, int columns, int rows, int32_t width,
+                        int32_t height)
+{
+    for (int i = 0; i < rows; ++i) {
+        for (int j = 0; j < columns; ++j) {
             const int64_t x = static_cast<int64_t>(camera_x) + j;
             const int64_t y = static_cast<int64_t>(camera_y) + i;
-            const int32_t sx = cell_size * j, sy = cell_size * i;
-            if (!inside_layers(x, y)) {
+            const int32_t sx = left + cell_size * j, sy = top + cell_size * i;
+            if (!inside_layers(x, y) || x >= width || y >= height) {
                 fill_box(sx, sy, cell_size, cell_size, colour_black);
                 continue;
             }

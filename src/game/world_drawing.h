@@ -82,6 +82,14 @@ void draw_world();
 // layers (the camera of a map narrower or lower than the screen) is black.
 void draw_terrain();
 
+// Draws the terrain tiles of `rows` rows of `columns` cells from the camera's
+// cell: cell (camera_x + j, camera_y + i) at (left + 32 j, top + 32 i) of
+// draw_surface. A cell outside the top-left width x height cells of the
+// layers, or whose tile set is not a terrain kind, is black. draw_terrain
+// calls it with the whole layers, the map editor's map view with the map.
+void draw_terrain_cells(int32_t left, int32_t top, int columns, int rows, int32_t width,
+                        int32_t height);
+
 // Rebuilds draw_list from the 19 x 26 object cells under the camera: trees
 // and rocks anchored 6 pixels into their cell, units at their pixel position
 // on screen.

@@ -50,21 +50,7 @@ static void draw_object(const object_cell& o, int32_t sx, int32_t sy)
 
 void draw_map_view()
 {
-    for (int32_t row = 0; row < view_cells; ++row)
-        for (int32_t column = 0; column < view_cells; ++column) {
-            int x = camera_x + column, y = camera_y + row;
-            int32_t sx = map_panel_width + cell_size * column, sy = cell_size * row;
-            if (!inside_map(x, y)) {
-                fill_box(sx, sy, cell_size, cell_size, colour_black);
-                continue;
-            }
-            const terrain_cell& t = terrain_layer[x][y];
-            if (t.tile_set < 0 || t.tile_set >= terrain_kind_count) {
-                fill_box(sx, sy, cell_size, cell_size, colour_black);
-                continue;
-            }
-            blit(sx, sy, t.tile_x, t.tile_y, cell_size, cell_size, tile_slots[t.tile_set]);
-        }
+    draw_terrain_cells(map_panel_width, 0, view_cells, view_cells, map_width, map_height);
     // Objects of later rows over those of earlier rows.
     for (int32_t row = 0; row < view_cells; ++row)
         for (int32_t column = 0; column < view_cells; ++column) {
