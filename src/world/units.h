@@ -122,14 +122,15 @@ extern const unit_kind_info unit_kinds[unit_kind_count];
 
 extern unit unit_table[max_units];
 
+// Live units, the hero included; also the slots 1..unit_count a map stores.
+extern int32_t unit_count;
+
 // True when slot is one a unit can hold, 1..399 (slot 0 means none), and so
 // may index unit_table for a unit.
 constexpr bool valid_unit_slot(int64_t slot)
 {
     return slot >= 1 && slot < max_units;
 }
-// Live units, the hero included; also the slots 1..unit_count a map stores.
-extern int32_t unit_count;
 
 // Image slots of the team-coloured sheets, [race][team]; -1 until loaded.
 extern int32_t unit_images[race_count][team_count];
