@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/random.h"
@@ -9,6 +10,8 @@
 #include "game/grids.h"
 #include "game/path_finding.h"
 #include "game/world_check.h"
+#include "input/input_latch.h"
+#include "play/game_loop.h"
 #include "world/map.h"
 #include "world/units.h"
 
@@ -167,31 +170,38 @@ protected:
         EXPECT_TRUE(check_world(why, sizeof why)) << why;
     }
 
-    // Gives a unit a move order to (x, y) as the game loop gives the hero one.
+    // The player's right click on cell (x, y), given by the game loop's own
+    // give_order; the camera is put on the cell for the click and then back.
+    static void right_click_cell(int x, int y)
+    {
+        const int32_t saved_x = camera_x, saved_y = camera_y;
+        camera_x = x;
+        camera_y = y;
+        cursor_x = 0;
+        cursor_y = 0;
+        right_down = 1;
+        give_order();
+        camera_x = saved_x;
+        camera_y = saved_y;
+    }
+
+    // Gives a unit a move order to (x, y) as the game loop gives the hero
+    // one: another unit takes the hero's slot for the order.
     static void order_move(int slot, int x, int y)
     {
-        unit& h = unit_table[slot];
-        h.goal_x = x;
-        h.goal_y = y;
-        int n = find_path(0, h.goal_x, h.goal_y, h.cell_x, h.cell_y, h.path);
-        ASSERT_GT(n, 0);
-        h.path_length = n;
-        h.state = state_walk;
-        h.action = action_walk;
+        std::swap(unit_table[1], unit_table[slot]);
+        right_click_cell(x, y);
+        std::swap(unit_table[1], unit_table[slot]);
+        ASSERT_EQ(unit_table[slot].state, state_walk);
+        ASSERT_GT(unit_table[slot].path_length, 0);
     }
 
     // Gives the hero an attack order on the unit in `slot`.
     static void order_attack(int slot)
     {
-        unit& h = unit_table[1];
-        h.goal_x = unit_table[slot].cell_x;
-        h.goal_y = unit_table[slot].cell_y;
-        int n = find_path(h.attack_range, h.goal_x, h.goal_y, h.cell_x, h.cell_y, h.path);
-        ASSERT_GT(n, 0);
-        h.target = slot;
-        h.path_length = n;
-        h.state = state_pursue;
-        h.phase = 8;
+        right_click_cell(unit_table[slot].cell_x, unit_table[slot].cell_y);
+        ASSERT_EQ(unit_table[1].state, state_pursue);
+        ASSERT_EQ(unit_table[1].target, slot);
     }
 
     // Starts a swing of `slot` at `target` as the stand decision does.

@@ -9,6 +9,8 @@
 #include "game/grids.h"
 #include "game/path_finding.h"
 #include "game/world_check.h"
+#include "input/input_latch.h"
+#include "play/game_loop.h"
 #include "world/map.h"
 #include "world/units.h"
 
@@ -156,40 +158,22 @@ void build_battle(uint32_t seed)
     effect_human_death = 4;
 }
 
-// The hero's order for the cell (cx, cy), as the game loop gives it: an
-// attack on an enemy unit there, else a move to the nearest free cell.
+// The player's right click on the cell (cx, cy), given by the game loop's
+// own give_order: an attack on an enemy unit there, else a move to the
+// nearest free cell. The camera is put on the cell for the click and then
+// back, since it decides which swings are heard, and so the generator's
+// draws.
 void order_hero(int32_t cx, int32_t cy)
 {
-    unit& h = unit_table[1];
-    if (cx < 0 || cy < 0 || cx >= map_width || cy >= map_height)
-        return;
-    const object_cell& cell = object_layer[cx][cy];
-    int n;
-    if (cell.kind == object_unit && unit_table[cell.index].team != hero_team) {
-        h.goal_x = cx;
-        h.goal_y = cy;
-        n = find_path(h.attack_range, h.goal_x, h.goal_y, h.cell_x, h.cell_y, h.path);
-        if (n != -1) {
-            h.target = cell.index;
-            h.path_length = n;
-            h.state = state_pursue;
-            h.phase = 8;
-            return;
-        }
-    } else {
-        if (!find_free_cell(cx, cy, h.sight_range))
-            return;
-        h.goal_x = cx;
-        h.goal_y = cy;
-        n = find_path(0, h.goal_x, h.goal_y, h.cell_x, h.cell_y, h.path);
-        if (n != -1) {
-            h.path_length = n;
-            h.state = state_walk;
-            h.action = action_walk;
-            return;
-        }
-    }
-    h.path_length = h.state = h.anim_step = h.action = 0;
+    const int32_t saved_x = camera_x, saved_y = camera_y;
+    camera_x = cx;
+    camera_y = cy;
+    cursor_x = 0;
+    cursor_y = 0;
+    right_down = 1;
+    give_order();
+    camera_x = saved_x;
+    camera_y = saved_y;
 }
 
 // What happens between frames: the hero's orders every 250 frames, and

@@ -39,24 +39,49 @@ TEST(Grids, BareMapsAreFreeInsideTheBorderBandAndZeroOutside)
     }
 }
 
-TEST(Grids, SetupZeroesTheWorkingGridsAndSeedsTheSearchGrid)
+// A 40 x 30 map with a lake, trees, rocks and a unit, searched over, then a
+// smaller bare map with one tree in its place: each grid follows the layers
+// of its own map cell for cell, and nothing of the first map is left behind
+// (its water, objects and cells beyond the new size, its search marks).
+TEST(Grids, ASecondMapLeavesNothingOfTheFirst)
 {
-    make_map(32, 32, terrain_grass);
-    for (int x = 0; x < max_map_size; ++x)
-        for (int y = 0; y < max_map_size; ++y) {
-            search_grid[x][y] = 7;
-            direction_grid[x][y] = 5;
-            base_grid[x][y] = 255;
+    const struct {
+        int width, height;
+        bool lake;
+    } maps[] = {{40, 30, true}, {32, 24, false}};
+    for (const auto& m : maps) {
+        SCOPED_TRACE(testing::Message() << m.width << "x" << m.height);
+        make_map(m.width, m.height, terrain_grass);
+        if (m.lake)
+            for (int x = 10; x < 16; ++x)
+                for (int y = 8; y < 12; ++y)
+                    terrain_layer[x][y].kind = (x + y) % 2 ? terrain_deep_water : terrain_shallow_water;
+        object_layer[20][20] = {object_tree, 2, 150};
+        if (m.lake) {
+            object_layer[21][20] = {object_rock, 12, 200};
+            object_layer[35][25] = {object_unit, 2, 0};
         }
-    ASSERT_TRUE(setup_grids(32, 32));
-    EXPECT_EQ(grid_width, 32);
-    EXPECT_EQ(grid_height, 32);
-    for (int x = 0; x < max_map_size; ++x)
-        for (int y = 0; y < max_map_size; ++y) {
-            ASSERT_EQ(search_grid[x][y], base_grid[x][y]);
-            ASSERT_EQ(direction_grid[x][y], 0);
-            ASSERT_EQ(base_grid[x][y], bare_value(32, 32, x, y));
-        }
+        ASSERT_TRUE(setup_grids(m.width, m.height));
+        for (int x = 0; x < max_map_size; ++x)
+            for (int y = 0; y < max_map_size; ++y) {
+                ASSERT_EQ(base_grid[x][y], bare_value(m.width, m.height, x, y)) << x << "," << y;
+                ASSERT_EQ(search_grid[x][y], base_grid[x][y]) << x << "," << y;
+                ASSERT_EQ(direction_grid[x][y], 0) << x << "," << y;
+            }
+        block_map();
+        for (int x = 0; x < max_map_size; ++x)
+            for (int y = 0; y < max_map_size; ++y) {
+                const int32_t kind = terrain_layer[x][y].kind;
+                int32_t want = bare_value(m.width, m.height, x, y);
+                if (want == grid_free && (kind == terrain_deep_water || kind == terrain_shallow_water ||
+                                          object_layer[x][y].kind != object_none))
+                    want = grid_blocked;
+                ASSERT_EQ(base_grid[x][y], want) << x << "," << y;
+            }
+        // What a wave search leaves behind.
+        search_grid[12][20] = 17;
+        direction_grid[12][20] = 5;
+    }
 }
 
 TEST(Grids, WaterBlocksAndEveryOtherTerrainIsFree)

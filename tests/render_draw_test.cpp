@@ -3,6 +3,7 @@
 
 #include <climits>
 
+#include "render/button.h"
 #include "render/draw.h"
 #include "render_fixture.h"
 
@@ -270,26 +271,34 @@ TEST(PackColour, MasksAtDepth16AndShiftsAtDepth32)
     bits_per_pixel = 16;
 }
 
-TEST(PackColour, InterfaceColoursAtDepth16)
+// The interface colours as a presented frame shows them at the game's depth:
+// a raised button (white over black edges on the grey4 face), the same
+// button held under the cursor (its edges swapped), and the yellow, red and
+// blue outlines of the panels.
+TEST_F(Draw, InterfaceColoursInAPresentedFrame)
 {
-    bits_per_pixel = 16;
-    init_colours();
-    EXPECT_EQ(colour_black, 0x0000);
-    EXPECT_EQ(colour_white, 0xFFFF);
-    EXPECT_EQ(colour_red, 0xD000);
-    EXPECT_EQ(colour_green, 0x07E0);
-    EXPECT_EQ(colour_blue, 0x001F);
-    EXPECT_EQ(colour_yellow, 0xFFE8);
-    EXPECT_EQ(colour_violet, 0x8010);
-    EXPECT_EQ(colour_orange, 0xFBE0);
-    EXPECT_EQ(colour_grey1, 0x738E);
-    EXPECT_EQ(colour_grey4, 0xC618);
-    EXPECT_EQ(colour_grey5, 0xCE79);
-    bits_per_pixel = 32;
-    init_colours();
-    EXPECT_EQ(colour_white, 0xFFFFFF);
-    EXPECT_EQ(colour_grey4, 0xC618);  // the greys stay 5:6:5 values
-    bits_per_pixel = 16;
+    headless_keep_frames(true);
+    fill_box(0, 0, 800, 600, 0x1234);  // so that no colour reads as untouched
+    draw_button(10, 10, 40, 20, "");
+    cursor_x = 75;
+    cursor_y = 15;
+    left_down = 1;
+    draw_button(70, 10, 40, 20, "");
+    left_down = 0;
+    draw_frame(120, 10, 8, 8, colour_yellow);
+    draw_frame(130, 10, 8, 8, colour_red);
+    draw_frame(140, 10, 8, 8, colour_blue);
+    present();
+    int w = 0, h = 0;
+    const uint16_t* frame = headless_frame(w, h);
+    ASSERT_NE(frame, nullptr);
+    const struct { int x, y; uint16_t want; } cases[] = {
+        {10, 10, 0xFFFF}, {30, 29, 0x0000}, {30, 20, 0xC618},   // raised
+        {70, 10, 0x0000}, {90, 29, 0xFFFF}, {90, 20, 0xC618},   // held
+        {120, 10, 0xFFE8}, {130, 10, 0xD000}, {140, 10, 0x001F},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(frame[c.y * w + c.x], c.want) << c.x << "," << c.y;
 }
 
 TEST(ParseInt, SignAndDigitsOnly)

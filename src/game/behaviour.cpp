@@ -29,46 +29,21 @@ static constexpr int32_t dying_step_delay = 12;
 // Half a cell: a swing misses a target that has moved this far or more.
 static constexpr int32_t miss_distance = 16;
 
-static bool valid_slot(int slot)
+// Sets base_grid for a cell that a unit has left, once its object cell is
+// cleared: what the rule of grids.h gives the cell without the unit. Units
+// only ever walk onto free land, so that is 254 for every cell they leave in
+// play; a unit a map placed on water or the band leaves it blocked behind
+// it, so that routes never reach the map's edge.
+static void regrid_vacated(int x, int y)
 {
-    return slot >= 1 && slot < max_units;
-}
-
-// A cell of the current map (and so of every 128 x 128 table).
-static bool inside_map(int64_t x, int64_t y)
-{
-    return x >= 0 && y >= 0 && x < map_width && y < map_height && x < max_map_size &&
-           y < max_map_size;
-}
-
-// A cell of the 128 x 128 tables.
-static bool inside_tables(int64_t x, int64_t y)
-{
-    return x >= 0 && y >= 0 && x < max_map_size && y < max_map_size;
-}
-
-// What base_grid holds for a cell once nothing stands on it: blocked on water
-// and on the border band, free elsewhere. Units only ever walk onto free
-// land, so this is 254 for every cell they leave in play; a unit a map
-// placed on water or the band leaves it blocked behind it, so that routes
-// never reach the map's edge.
-static int32_t vacated_value(int x, int y)
-{
-    if (!inside_map(x, y))
-        return grid_outside;
-    const int32_t terrain = terrain_layer[x][y].kind;
-    if (terrain == terrain_deep_water || terrain == terrain_shallow_water)
-        return grid_blocked;
-    if (x < 2 || y < 2 || x >= map_width - 2 || y >= map_height - 2)
-        return grid_blocked;
-    return grid_free;
+    base_grid[x][y] = cell_passability(x, y, map_width, map_height);
 }
 
 // True when the object cell at the unit's own cell names the unit.
 static bool owns_its_cell(int slot)
 {
     const unit& u = unit_table[slot];
-    if (!inside_tables(u.cell_x, u.cell_y))
+    if (!inside_layers(u.cell_x, u.cell_y))
         return false;
     const object_cell& cell = object_layer[u.cell_x][u.cell_y];
     return cell.kind == object_unit && cell.index == slot;
@@ -97,8 +72,7 @@ static int32_t take_and_lower(int32_t& counter)
 // always ends at the table's edge.
 static bool anim_slot_empty(const unit& u, int32_t action, int32_t step)
 {
-    if (u.race < 0 || u.race >= race_count || action < 0 || action >= anim_actions ||
-        u.direction < 0 || u.direction >= direction_count || step < 0 || step >= anim_slots)
+    if (!valid_anim_index(u.race, action, u.direction, step))
         return true;
     return unit_anims[u.race][action][u.direction][step].height == 0;
 }
@@ -116,7 +90,7 @@ static void play_unit_effect(int slot, int32_t effect)
 
 bool unit_in_view(int slot)
 {
-    if (!valid_slot(slot))
+    if (!valid_unit_slot(slot))
         return false;
     const unit& u = unit_table[slot];
     return camera_x < u.cell_x && u.cell_x < camera_x + view_columns && camera_y < u.cell_y &&
@@ -125,7 +99,7 @@ bool unit_in_view(int slot)
 
 void unit_sound_position(int slot, int32_t& pan, int32_t& volume)
 {
-    const unit& u = valid_slot(slot) ? unit_table[slot] : unit_table[0];
+    const unit& u = valid_unit_slot(slot) ? unit_table[slot] : unit_table[0];
     pan = u.pixel_x - cell_size * camera_x - sound_screen_width / 2;
     volume = u.pixel_y - cell_size * camera_y - sound_screen_height;
 }
@@ -133,7 +107,7 @@ void unit_sound_position(int slot, int32_t& pan, int32_t& volume)
 // The target slot names a unit that is still in the table.
 static bool target_active(int target)
 {
-    return valid_slot(target) && unit_table[target].active != 0;
+    return valid_unit_slot(target) && unit_table[target].active != 0;
 }
 
 // The walk ends where the unit stands: it keeps its cell and stops.
@@ -141,7 +115,7 @@ static bool give_up_walk(unit& u)
 {
     u.goal_x = u.cell_x;
     u.goal_y = u.cell_y;
-    u.phase = 0;
+    u.phase = phase_on_cell;
     u.action = action_stand;
     u.anim_step = 0;
     return true;
@@ -149,11 +123,11 @@ static bool give_up_walk(unit& u)
 
 bool advance_path(int slot)
 {
-    if (!valid_slot(slot))
+    if (!valid_unit_slot(slot))
         return true;
     unit& u = unit_table[slot];
     if (u.cell_x == u.goal_x && u.cell_y == u.goal_y) {
-        u.phase = 0;
+        u.phase = phase_on_cell;
         u.action = action_stand;
         u.anim_step = 0;
         return true;
@@ -166,12 +140,12 @@ bool advance_path(int slot)
     const int32_t ny = u.path[u.path_length].y;
     if (inside_map(nx, ny) && base_grid[nx][ny] != grid_blocked) {
         // Claim the next cell; the picture follows through move_pixels.
-        u.phase = 1;
+        u.phase = phase_moving;
         if (owns_its_cell(slot)) {
-            base_grid[u.cell_x][u.cell_y] = vacated_value(u.cell_x, u.cell_y);
             object_cell& old_cell = object_layer[u.cell_x][u.cell_y];
             old_cell.kind = object_none;
             old_cell.index = 0;
+            regrid_vacated(u.cell_x, u.cell_y);
         }
         u.cell_x = nx;
         u.cell_y = ny;
@@ -185,7 +159,7 @@ bool advance_path(int slot)
         int n = find_path(0, u.goal_x, u.goal_y, u.cell_x, u.cell_y, u.path);
         if (n != -1) {
             u.path_length = n;
-            u.phase = 1;
+            u.phase = phase_moving;
             return false;
         }
     }
@@ -194,13 +168,13 @@ bool advance_path(int slot)
 
 bool move_pixels(int slot)
 {
-    if (!valid_slot(slot))
+    if (!valid_unit_slot(slot))
         return true;
     unit& u = unit_table[slot];
     const int32_t tx = cell_size * u.cell_x;
     const int32_t ty = cell_size * u.cell_y;
     if (u.pixel_x == tx && u.pixel_y == ty) {
-        u.phase = 0;
+        u.phase = phase_on_cell;
         return true;
     }
     if (take_and_raise(u.timer) > u.step_delay) {
@@ -235,7 +209,7 @@ static void pause_unit(unit& u, int lo, int hi)
 static void walk_on(int slot)
 {
     unit& u = unit_table[slot];
-    if (u.phase == 1)
+    if (u.phase == phase_moving)
         move_pixels(slot);
     else if (advance_path(slot))
         stand_still(u);
@@ -254,7 +228,7 @@ void stand_state(int slot)
             // Begin a swing at t, facing it; the attacker does not move.
             const unit& enemy = unit_table[t];
             u.state = state_attack;
-            u.phase = 8;
+            u.phase = phase_entered;
             u.anim_step = 0;
             u.action = action_attack;
             int32_t px = u.pixel_x, py = u.pixel_y;
@@ -273,23 +247,23 @@ void stand_state(int slot)
     if (r > 10) {
         u.state = state_pursue;
         u.target = t;
-        u.phase = 8;
+        u.phase = phase_entered;
     } else if (r >= 9) {
         u.state = state_wander;
-        u.phase = 8;
+        u.phase = phase_entered;
     } else if (r >= 4) {
         u.state = state_think;
         u.timer = random_range(30, 80);
     } else if (r >= 1) {
         u.state = state_flee;
-        u.phase = 8;
+        u.phase = phase_entered;
     }
 }
 
 void walk_state(int slot)
 {
     unit& u = unit_table[slot];
-    if (u.phase == 1)
+    if (u.phase == phase_moving)
         move_pixels(slot);
     else if (advance_path(slot))
         u.state = state_stand;
@@ -298,13 +272,13 @@ void walk_state(int slot)
 void attack_state(int slot)
 {
     unit& u = unit_table[slot];
-    if (u.phase == 8 && take_and_raise(u.timer) > u.step_delay) {
+    if (u.phase == phase_entered && take_and_raise(u.timer) > u.step_delay) {
         ++u.anim_step;
         u.timer = 0;
         if (anim_slot_empty(u, u.action, u.anim_step)) {
             // The swing is complete: rest, and strike where the target stood.
             u.anim_step = 0;
-            u.phase = 4;
+            u.phase = phase_resting;
             u.timer = random_range(10, 60);
             if (!target_active(u.target)) {
                 u.target = 0;
@@ -319,10 +293,10 @@ void attack_state(int slot)
             u.target = 0;
         }
     }
-    if (u.phase == 4 && take_and_lower(u.timer) < 0) {
+    if (u.phase == phase_resting && take_and_lower(u.timer) < 0) {
         u.anim_step = 0;
         u.state = state_stand;
-        u.phase = 0;
+        u.phase = phase_on_cell;
         u.timer = 0;
     }
 }
@@ -338,8 +312,8 @@ void dead_state(int slot)
         return;
     // The dying roll is over: free the cell and the slot.
     if (owns_its_cell(slot)) {
-        base_grid[u.cell_x][u.cell_y] = vacated_value(u.cell_x, u.cell_y);
         object_layer[u.cell_x][u.cell_y] = object_cell {};
+        regrid_vacated(u.cell_x, u.cell_y);
     }
     u = unit {};
     --unit_count;
@@ -355,7 +329,7 @@ void think_state(int slot)
 void wander_state(int slot)
 {
     unit& u = unit_table[slot];
-    if (u.phase == 8) {
+    if (u.phase == phase_entered) {
         const int d = random_draw() % direction_count;
         int32_t gx = u.cell_x + direction_step[d][0];
         int32_t gy = u.cell_y + direction_step[d][1];
@@ -388,7 +362,7 @@ static bool plan_pursuit(int slot)
     }
     u.path_length = n;
     u.action = action_walk;
-    u.phase = 0;
+    u.phase = phase_on_cell;
     return true;
 }
 
@@ -404,14 +378,14 @@ static void end_pursuit(unit& u)
 void pursue_state(int slot)
 {
     unit& u = unit_table[slot];
-    if (u.phase == 8) {
+    if (u.phase == phase_entered) {
         if (!target_active(u.target))
             end_pursuit(u);
         else
             plan_pursuit(slot);
         return;
     }
-    if (u.phase == 0) {
+    if (u.phase == phase_on_cell) {
         if (in_range(slot, u.target) || !target_active(u.target)) {
             end_pursuit(u);
             return;
@@ -429,7 +403,7 @@ void pursue_state(int slot)
 void flee_state(int slot)
 {
     unit& u = unit_table[slot];
-    if (u.phase == 8) {
+    if (u.phase == phase_entered) {
         const int t = find_enemy(u.sight_range, slot);
         if (t == 0) {
             u.state = state_stand;
@@ -459,7 +433,7 @@ void flee_state(int slot)
 
 void update_unit(int slot)
 {
-    if (!valid_slot(slot))
+    if (!valid_unit_slot(slot))
         return;
     unit& u = unit_table[slot];
     if (u.active != 1)

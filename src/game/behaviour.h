@@ -70,8 +70,8 @@ bool find_free_cell(int32_t& x, int32_t& y, int radius);
 bool in_range(int slot, int other);
 
 // Moves (px, py) one step of `step` pixels toward (tx, ty), never past it
-// and never below 0, and returns the direction code of the move (0 when
-// already there). Used for walking and for facing a swing's target.
+// and never below 0, and returns the direction code of the move
+// (direction_north, code 0, when already there). Used for walking and for facing a swing's target.
 int step_toward(int32_t& px, int32_t& py, int32_t tx, int32_t ty, int32_t step);
 
 // About the larger of |dx| and |dy| plus 5/16 of the smaller. The swing's

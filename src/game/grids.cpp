@@ -25,42 +25,36 @@ bool setup_grids(int width, int height)
     return true;
 }
 
-void block_map()
+// True when (x, y) lies in the two-cell band along the edges of a width x
+// height map. On maps narrower or lower than four cells the band covers
+// them whole.
+static bool in_border_band(int x, int y, int width, int height)
 {
-    for (int x = 0; x < grid_width; ++x) {
-        for (int y = 0; y < grid_height; ++y) {
-            const int32_t terrain = terrain_layer[x][y].kind;
-            if (terrain == terrain_deep_water || terrain == terrain_shallow_water)
-                base_grid[x][y] = grid_blocked;
-            if (object_layer[x][y].kind != object_none)
-                base_grid[x][y] = grid_blocked;
-        }
-    }
-    wall_border();
+    return x < 2 || y < 2 || x >= width - 2 || y >= height - 2;
 }
 
-// Blocks one cell of the band; on maps narrower or lower than four cells the
-// band's far columns or rows would fall outside the map, and those stay 0.
-static void wall_cell(int x, int y)
+int32_t cell_passability(int x, int y, int width, int height)
 {
-    if (x >= 0 && x < grid_width && y >= 0 && y < grid_height)
-        base_grid[x][y] = grid_blocked;
+    if (!inside_layers(x, y) || x >= width || y >= height)
+        return grid_outside;
+    if (is_water(terrain_layer[x][y].kind) || object_layer[x][y].kind != object_none ||
+        in_border_band(x, y, width, height))
+        return grid_blocked;
+    return grid_free;
+}
+
+void block_map()
+{
+    for (int x = 0; x < grid_width; ++x)
+        for (int y = 0; y < grid_height; ++y)
+            if (cell_passability(x, y, grid_width, grid_height) == grid_blocked)
+                base_grid[x][y] = grid_blocked;
 }
 
 void wall_border()
 {
-    const int w = grid_width;
-    const int h = grid_height;
-    for (int y = 1; y <= h - 2; ++y) {
-        wall_cell(0, y);
-        wall_cell(w - 1, y);
-        wall_cell(1, y);
-        wall_cell(w - 2, y);
-    }
-    for (int x = 0; x <= w - 1; ++x) {
-        wall_cell(x, 0);
-        wall_cell(x, h - 1);
-        wall_cell(x, 1);
-        wall_cell(x, h - 2);
-    }
+    for (int x = 0; x < grid_width; ++x)
+        for (int y = 0; y < grid_height; ++y)
+            if (in_border_band(x, y, grid_width, grid_height))
+                base_grid[x][y] = grid_blocked;
 }

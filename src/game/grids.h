@@ -33,11 +33,19 @@ extern int32_t grid_height;
 // The game loop calls it after loading a map, before block_map.
 bool setup_grids(int width, int height);
 
-// Blocks every cell of water (terrain kinds 0 and 1) or with an object in it,
-// then walls the border band. Reads terrain_layer and object_layer; the game
-// loop calls it once after setup_grids.
+// The rule of what blocks a cell: what base_grid holds for cell (x, y) of a
+// width x height map as the layers stand. grid_outside beyond the map (or
+// the layers); grid_blocked on water (terrain kinds 0 and 1), on any object
+// and on the two-cell border band; grid_free elsewhere. block_map builds
+// the grid with it, the behaviour asks it for a cell a unit has left (once
+// the unit's object is gone), and the world check compares the grid with it.
+int32_t cell_passability(int x, int y, int width, int height);
+
+// Blocks every map cell that cell_passability blocks: water, objects and the
+// border band; a cell already blocked stays so. Reads terrain_layer and
+// object_layer; the game loop calls it once after setup_grids.
 void block_map();
 
 // Blocks the two-cell band along the map's four edges (only cells inside the
-// map). Called by setup_grids and block_map.
+// map). Called by setup_grids.
 void wall_border();

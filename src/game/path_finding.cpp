@@ -4,6 +4,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "core/directions.h"
 #include "game/grids.h"
 #include "world/map.h"
 
@@ -38,9 +39,10 @@ static constexpr column_bits one = 1;
 static constexpr int pad = 2;
 static constexpr int padded_columns = max_map_size + 2 * pad;
 
-// The eight neighbours in visiting order, as steps.
-static const int neighbour_step[8][2] = {
-    {0, -1}, {1, 0}, {0, 1}, {-1, 0}, {-1, -1}, {1, -1}, {1, 1}, {-1, 1},
+// The eight neighbours in visiting order, as direction codes.
+static const int neighbour_order[direction_count] = {
+    direction_north,      direction_east,       direction_south,      direction_west,
+    direction_north_west, direction_north_east, direction_south_east, direction_south_west,
 };
 
 // The map size of the current search.
@@ -334,9 +336,9 @@ static bool trace_route(int steps, int32_t& goal_x, int32_t& goal_y, path_cell* 
         const int lo = step < steps ? wave_lo[step] : goal_lo;
         const int hi = step < steps ? wave_hi[step] : goal_hi;
         bool moved = false;
-        for (const auto& d : neighbour_step) {
-            const int nx = x + d[0];
-            const int ny = y + d[1];
+        for (const int d : neighbour_order) {
+            const int nx = x + direction_step[d][0];
+            const int ny = y + direction_step[d][1];
             if (nx >= lo && nx <= hi && ny >= 0 && ny < max_map_size &&
                 ((next[nx] >> ny) & 1) != 0) {
                 x = nx;

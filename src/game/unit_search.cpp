@@ -12,17 +12,6 @@
 // Rings are never searched further out than the largest map.
 static constexpr int max_ring_radius = max_map_size;
 
-static bool valid_slot(int slot)
-{
-    return slot >= 1 && slot < max_units;
-}
-
-// A cell of the 128 x 128 tables.
-static bool inside_tables(int64_t x, int64_t y)
-{
-    return x >= 0 && y >= 0 && x < max_map_size && y < max_map_size;
-}
-
 // Cell i (0 .. 8r - 1) of the square ring of radius r around (cx, cy): the
 // top side from the top-left corner rightward, the right side downward, the
 // bottom side leftward, the left side upward, 2r cells a side.
@@ -41,16 +30,15 @@ static void ring_cell(int cx, int cy, int r, int i, int& x, int& y)
 // The cells the ring searches look at: 1 < x < map_width, 1 < y < map_height.
 static bool ring_searchable(int x, int y)
 {
-    return x > 1 && y > 1 && x < map_width && y < map_height && x < max_map_size &&
-           y < max_map_size;
+    return x > 1 && y > 1 && inside_map(x, y);
 }
 
 int find_enemy(int radius, int slot)
 {
-    if (!valid_slot(slot))
+    if (!valid_unit_slot(slot))
         return 0;
     const unit& u = unit_table[slot];
-    if (!inside_tables(u.cell_x, u.cell_y))
+    if (!inside_layers(u.cell_x, u.cell_y))
         return 0;
     if (radius > max_ring_radius)
         radius = max_ring_radius;
@@ -62,7 +50,7 @@ int find_enemy(int radius, int slot)
                 continue;
             const object_cell& cell = object_layer[x][y];
             // An index outside the unit table names nobody.
-            if (cell.kind == object_unit && valid_slot(cell.index) &&
+            if (cell.kind == object_unit && valid_unit_slot(cell.index) &&
                 unit_table[cell.index].team != u.team)
                 return cell.index;
         }
@@ -72,7 +60,7 @@ int find_enemy(int radius, int slot)
 
 bool find_free_cell(int32_t& x, int32_t& y, int radius)
 {
-    if (inside_tables(x, y) && base_grid[x][y] == grid_free)
+    if (inside_layers(x, y) && base_grid[x][y] == grid_free)
         return true;
     if (x < -max_ring_radius || y < -max_ring_radius || x > 2 * max_ring_radius ||
         y > 2 * max_ring_radius)
@@ -95,7 +83,7 @@ bool find_free_cell(int32_t& x, int32_t& y, int radius)
 
 bool in_range(int slot, int other)
 {
-    if (other == 0 || !valid_slot(slot) || !valid_slot(other))
+    if (other == 0 || !valid_unit_slot(slot) || !valid_unit_slot(other))
         return false;
     const unit& u = unit_table[slot];
     const unit& o = unit_table[other];
@@ -131,16 +119,16 @@ int step_toward(int32_t& px, int32_t& py, int32_t tx, int32_t ty, int32_t step)
     const int64_t dx = static_cast<int64_t>(tx) - px;
     const int64_t dy = static_cast<int64_t>(ty) - py;
     if (dx == 0 && dy == 0)
-        return 0;
+        return direction_north;  // already there: code 0
     int direction;
     if (dy == 0)
-        direction = dx > 0 ? 2 : 6;
+        direction = dx > 0 ? direction_east : direction_west;
     else if (dx == 0)
-        direction = dy > 0 ? 4 : 0;
+        direction = dy > 0 ? direction_south : direction_north;
     else if (dx > 0)
-        direction = dy > 0 ? 3 : 1;
+        direction = dy > 0 ? direction_south_east : direction_north_east;
     else
-        direction = dy > 0 ? 5 : 7;
+        direction = dy > 0 ? direction_south_west : direction_north_west;
     const int64_t ax = dx < 0 ? -dx : dx;
     const int64_t ay = dy < 0 ? -dy : dy;
     int64_t move_x = step, move_y = step;

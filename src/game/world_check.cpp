@@ -34,21 +34,6 @@ static bool all_zero(const unit& u)
     return std::memcmp(&u, &zero, sizeof u) == 0;
 }
 
-// What base_grid must hold at (x, y) for the current layers.
-static int32_t expected_grid(int x, int y)
-{
-    if (x >= map_width || y >= map_height)
-        return grid_outside;
-    if (x < 2 || y < 2 || x >= map_width - 2 || y >= map_height - 2)
-        return grid_blocked;
-    const int32_t terrain = terrain_layer[x][y].kind;
-    if (terrain == terrain_deep_water || terrain == terrain_shallow_water)
-        return grid_blocked;
-    if (object_layer[x][y].kind != object_none)
-        return grid_blocked;
-    return grid_free;
-}
-
 // The fields of an active unit that index tables or the map.
 static bool check_unit(int slot, char* why, int why_size)
 {
@@ -118,7 +103,7 @@ bool check_world(char* why, int why_size)
             const object_cell& cell = object_layer[x][y];
             if (cell.kind != object_unit)
                 continue;
-            if (!within(cell.index, 1, max_units - 1) || unit_table[cell.index].active == 0)
+            if (!valid_unit_slot(cell.index) || unit_table[cell.index].active == 0)
                 return violation(why, why_size,
                                  "object cell (%d, %d) names unit %d, which is not active", x, y,
                                  cell.index);
@@ -131,7 +116,7 @@ bool check_world(char* why, int why_size)
 
     for (int x = 0; x < max_map_size; ++x)
         for (int y = 0; y < max_map_size; ++y) {
-            const int32_t expected = expected_grid(x, y);
+            const int32_t expected = cell_passability(x, y, map_width, map_height);
             if (base_grid[x][y] != expected)
                 return violation(why, why_size, "base_grid at (%d, %d) is %d, should be %d", x, y,
                                  base_grid[x][y], expected);

@@ -1,6 +1,7 @@
 #include "game/world_drawing.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "render/bmp.h"
@@ -94,6 +95,19 @@ bool load_unit_sprites()
     return true;
 }
 
+// --- Tile sheets and trees ----------------------------------------------------
+
+bool load_tile_sheets()
+{
+    for (int kind = 0; kind < terrain_kind_count; ++kind) {
+        char path[64];
+        std::snprintf(path, sizeof path, "data\\map\\tiles\\%s.bmp", tile_sheet_names[kind]);
+        if (!load_bmp_or_report(tile_slots[kind], path))
+            return false;
+    }
+    return load_bmp_or_report(tree_slot, "data\\images\\tree.bmp");
+}
+
 bool load_tree_frames(int32_t image_slot)
 {
     std::memset(tree_table, 0, sizeof tree_table);
@@ -109,11 +123,6 @@ bool load_tree_frames(int32_t image_slot)
 
 // --- Terrain and collection -------------------------------------------------
 
-static bool inside_layers(int64_t x, int64_t y)
-{
-    return x >= 0 && y >= 0 && x < max_map_size && y < max_map_size;
-}
-
 static bool fits_int32(int64_t v)
 {
     return v >= INT32_MIN && v <= INT32_MAX;
@@ -121,12 +130,18 @@ static bool fits_int32(int64_t v)
 
 void draw_terrain()
 {
-    for (int i = 0; i < terrain_rows; ++i) {
-        for (int j = 0; j < terrain_columns; ++j) {
+    draw_terrain_cells(0, 0, terrain_columns, terrain_rows, max_map_size, max_map_size);
+}
+
+void draw_terrain_cells(int32_t left, int32_t top, int columns, int rows, int32_t width,
+                        int32_t height)
+{
+    for (int i = 0; i < rows; ++i) {
+        for (int j = 0; j < columns; ++j) {
             const int64_t x = static_cast<int64_t>(camera_x) + j;
             const int64_t y = static_cast<int64_t>(camera_y) + i;
-            const int32_t sx = cell_size * j, sy = cell_size * i;
-            if (!inside_layers(x, y)) {
+            const int32_t sx = left + cell_size * j, sy = top + cell_size * i;
+            if (!inside_layers(x, y) || x >= width || y >= height) {
                 fill_box(sx, sy, cell_size, cell_size, colour_black);
                 continue;
             }
@@ -158,7 +173,7 @@ void collect_draw_list()
             if (cell.kind == object_unit) {
                 // A unit is drawn at its pixel position, which trails the
                 // cell it owns while it walks.
-                if (cell.index < 1 || cell.index >= max_units)
+                if (!valid_unit_slot(cell.index))
                     continue;
                 const unit& u = unit_table[cell.index];
                 ax = u.pixel_x - origin_x;
@@ -313,14 +328,12 @@ static void draw_frame_at(int32_t ax, int32_t ay, int32_t offset_x, int32_t offs
 
 static void draw_unit(const draw_entry& e)
 {
-    if (e.index < 1 || e.index >= max_units)
+    if (!valid_unit_slot(e.index))
         return;
     const unit& u = unit_table[e.index];
     if (u.image == 0)
         return;
-    if (u.race < 0 || u.race >= race_count || u.action < 0 || u.action >= anim_actions ||
-        u.direction < 0 || u.direction >= direction_count || u.anim_step < 0 ||
-        u.anim_step >= anim_slots)
+    if (!valid_anim_index(u.race, u.action, u.direction, u.anim_step))
         return;
     const anim_entry& a = unit_anims[u.race][u.action][u.direction][u.anim_step];
     draw_frame_at(e.x, e.y, a.offset_x, a.offset_y, a.x, a.y, a.width, a.height, u.image);

@@ -59,6 +59,13 @@ bool load_unit_sprites();
 // the tables do not hold give empty entries. Called by load_unit_sprites.
 void build_race_anims(int race);
 
+// Loads the seven tile sheets data\map\tiles\<name>.bmp into tile_slots, by
+// terrain kind (tile_sheet_names), then data\images\tree.bmp into
+// tree_slot. The first image that does not load ends the start-up: it is
+// reported through fatal_error ("загрузке растра") and the result is false.
+// Called by the game loop's and the map editor's start-up.
+bool load_tile_sheets();
+
 // Loads the frame file "tree" and fills tree_table entries 1.. with its
 // frames, each drawn from image_slot (tree_slot); only the first 15 frames of
 // a longer file are used, and every other entry is cleared. False, with the
@@ -74,6 +81,14 @@ void draw_world();
 // The 18 x 25 terrain tiles under the camera; a cell beyond the 128 x 128
 // layers (the camera of a map narrower or lower than the screen) is black.
 void draw_terrain();
+
+// Draws the terrain tiles of `rows` rows of `columns` cells from the camera's
+// cell: cell (camera_x + j, camera_y + i) at (left + 32 j, top + 32 i) of
+// draw_surface. A cell outside the top-left width x height cells of the
+// layers, or whose tile set is not a terrain kind, is black. draw_terrain
+// calls it with the whole layers, the map editor's map view with the map.
+void draw_terrain_cells(int32_t left, int32_t top, int columns, int rows, int32_t width,
+                        int32_t height);
 
 // Rebuilds draw_list from the 19 x 26 object cells under the camera: trees
 // and rocks anchored 6 pixels into their cell, units at their pixel position

@@ -60,6 +60,11 @@ bool hit_right_press(int32_t x, int32_t y, int32_t w, int32_t h)
     return take_point(right_press_x, right_press_y, x, y, w, h);
 }
 
+bool typed(char c)
+{
+    return char_ready && typed_char == static_cast<uint8_t>(c);
+}
+
 bool latch_message(uint32_t message, uint32_t position, uint32_t character)
 {
     switch (message) {

@@ -26,6 +26,10 @@ bool hit_left_press(int32_t x, int32_t y, int32_t w, int32_t h);
 bool hit_left_release(int32_t x, int32_t y, int32_t w, int32_t h);
 bool hit_right_press(int32_t x, int32_t y, int32_t w, int32_t h);
 
+// True when the character c was typed in this pass and no text field has
+// taken it yet. The editors read their letter and digit keys with it.
+bool typed(char c);
+
 // Latches one input message (mouse moves, button presses and releases,
 // double clicks, typed characters); false for any other message. Called by
 // the window procedure.

@@ -9,7 +9,6 @@
 #include "input/input_latch.h"
 #include "map_editor/map_dialogs.h"
 #include "platform/platform.h"
-#include "render/bmp.h"
 #include "render/button.h"
 #include "render/colours.h"
 #include "render/display.h"
@@ -64,8 +63,8 @@ static const palette_entry_def object_palette[] = {
     {"пехотинец"_cp, 20, 440, 120, 15, tool_footman},
 };
 
-// The swatch colour of each team choice of a unit tool (teams 2, 0, 4, 3
-// for grunts; 5, 6, 7, 3 for footmen, as spawn_unit gives them).
+// The swatch colour of each team choice of a unit tool: the colour of the
+// team that the kind's row of unit_kinds gives that choice.
 static int32_t team_swatch(int32_t tool, int32_t choice)
 {
     const int32_t grunt[team_choices] = {colour_green, colour_blue, colour_orange, colour_violet};
@@ -77,20 +76,6 @@ static int32_t team_swatch(int32_t tool, int32_t choice)
 
 // --- Start --------------------------------------------------------------------------
 
-// Loads the tile sheets and the tree image; false at the first that fails.
-static bool load_editor_images()
-{
-    static const char* const sheet_paths[terrain_kind_count] = {
-        "data\\map\\tiles\\dwater.bmp", "data\\map\\tiles\\water.bmp", "data\\map\\tiles\\sand.bmp",
-        "data\\map\\tiles\\mud.bmp",    "data\\map\\tiles\\grass.bmp", "data\\map\\tiles\\dgrass.bmp",
-        "data\\map\\tiles\\stone.bmp",
-    };
-    for (int kind = 0; kind < terrain_kind_count; ++kind)
-        if (!load_bmp(tile_slots[kind], sheet_paths[kind]))
-            return false;
-    return load_bmp(tree_slot, "data\\images\\tree.bmp");
-}
-
 // The start of the loop; false when the editor cannot run.
 static bool start_editor()
 {
@@ -98,10 +83,8 @@ static bool start_editor()
         fatal_error(main_window, "задании размера экрана"_cp);
         return false;
     }
-    if (!load_editor_images()) {
-        fatal_error(main_window, "загрузке растра"_cp);
+    if (!load_tile_sheets())
         return false;
-    }
     load_tree_frames(tree_slot);
     if (!load_unit_sprites())
         return false;

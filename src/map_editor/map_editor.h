@@ -5,17 +5,20 @@
 
 #include <cstdint>
 
+#include "world/units.h"
+
 struct surface;
 
 // Brush codes: 0..6 the terrain kinds, then the object tools (10 unused).
 constexpr int32_t tool_tree = 7;
 constexpr int32_t tool_rock = 8;
 constexpr int32_t tool_hero = 9;
-constexpr int32_t tool_grunt = 11;
-constexpr int32_t tool_footman = 12;
+// The unit tools' brush codes are the kind codes spawn_unit takes.
+constexpr int32_t tool_grunt = kind_code_grunt;
+constexpr int32_t tool_footman = kind_code_footman;
 
 // The team choices a unit tool cycles through.
-constexpr int32_t team_choices = 4;
+constexpr int32_t team_choices = team_choice_count;
 
 // The panel on the left is this wide; the map view fills the rest of the
 // 1024 x 768 screen with view_cells x view_cells cells.

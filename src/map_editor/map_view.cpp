@@ -21,13 +21,6 @@ static const int32_t overview_mud = 0x7A61;
 static const int32_t overview_grass = 0x0480;
 static const int32_t overview_dark_grass = 0x0320;
 
-// True when (x, y) is a cell of the current map.
-static bool in_map(int x, int y)
-{
-    return x >= 0 && y >= 0 && x < map_width && y < map_height && x < max_map_size &&
-           y < max_map_size;
-}
-
 // --- The map view -----------------------------------------------------------------
 
 // Draws a tree, rock or unit picture anchored at the top-left of a view
@@ -41,15 +34,13 @@ static void draw_object(const object_cell& o, int32_t sx, int32_t sy)
         blit_keyed_clip_rect(sx + e.offset_x, sy + e.offset_y, e.x, e.y, e.width, e.height,
                              map_panel_width, 0, screen_width, screen_height, e.image);
     } else if (o.kind == object_unit) {
-        if (o.index < 1 || o.index >= max_units)
+        if (!valid_unit_slot(o.index))
             return;
         const unit& u = unit_table[o.index];
         // Slot 0 means a unit that is not drawn; the sheets are in slots 1..399.
         if (u.image < 1 || u.image >= max_surface_slots)
             return;
-        if (u.race < 0 || u.race >= race_count || u.action < 0 || u.action >= anim_actions ||
-            u.direction < 0 || u.direction >= direction_count || u.anim_step < 0 ||
-            u.anim_step >= anim_slots)
+        if (!valid_anim_index(u.race, u.action, u.direction, u.anim_step))
             return;
         const anim_entry& a = unit_anims[u.race][u.action][u.direction][u.anim_step];
         blit_keyed_clip_rect(sx + a.offset_x, sy + a.offset_y, a.x, a.y, a.width, a.height,
@@ -59,26 +50,12 @@ static void draw_object(const object_cell& o, int32_t sx, int32_t sy)
 
 void draw_map_view()
 {
-    for (int32_t row = 0; row < view_cells; ++row)
-        for (int32_t column = 0; column < view_cells; ++column) {
-            int x = camera_x + column, y = camera_y + row;
-            int32_t sx = map_panel_width + cell_size * column, sy = cell_size * row;
-            if (!in_map(x, y)) {
-                fill_box(sx, sy, cell_size, cell_size, colour_black);
-                continue;
-            }
-            const terrain_cell& t = terrain_layer[x][y];
-            if (t.tile_set < 0 || t.tile_set >= terrain_kind_count) {
-                fill_box(sx, sy, cell_size, cell_size, colour_black);
-                continue;
-            }
-            blit(sx, sy, t.tile_x, t.tile_y, cell_size, cell_size, tile_slots[t.tile_set]);
-        }
+    draw_terrain_cells(map_panel_width, 0, view_cells, view_cells, map_width, map_height);
     // Objects of later rows over those of earlier rows.
     for (int32_t row = 0; row < view_cells; ++row)
         for (int32_t column = 0; column < view_cells; ++column) {
             int x = camera_x + column, y = camera_y + row;
-            if (in_map(x, y))
+            if (inside_map(x, y))
                 draw_object(object_layer[x][y], map_panel_width + cell_size * column, cell_size * row);
         }
 }
@@ -91,7 +68,7 @@ void draw_map_view()
 static void move_hero(int x, int y)
 {
     const unit& hero = unit_table[1];
-    if (hero.active && in_map(hero.cell_x, hero.cell_y)) {
+    if (hero.active && inside_map(hero.cell_x, hero.cell_y)) {
         object_cell& old = object_layer[hero.cell_x][hero.cell_y];
         if (old.kind == object_unit && old.index == 1)
             old = object_cell {};
@@ -108,7 +85,7 @@ void brush()
     int y = cursor_y / cell_size + camera_y;
     // On a map smaller than the view, cells past its edges are not the map's:
     // objects placed there would be saved outside it.
-    if (!in_map(x, y))
+    if (!inside_map(x, y))
         return;
     object_cell& o = object_layer[x][y];
     if (left_down) {
@@ -173,7 +150,7 @@ void rebuild_overview()
 
 void plot_overview(int x, int y)
 {
-    if (overview_surface == nullptr || x < 0 || y < 0 || x >= max_map_size || y >= max_map_size)
+    if (overview_surface == nullptr || !inside_layers(x, y))
         return;
     fill_box_on(x, y, 1, 1, overview_colour(terrain_layer[x][y].kind), overview_surface);
 }

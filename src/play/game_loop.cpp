@@ -45,12 +45,6 @@ static constexpr int32_t end_box_width = 200;
 static constexpr int32_t end_box_height = 20;
 static constexpr int32_t end_text_rise = 70;
 
-static const char* const tile_files[terrain_kind_count] = {
-    "data\\map\\tiles\\dwater.bmp", "data\\map\\tiles\\water.bmp", "data\\map\\tiles\\sand.bmp",
-    "data\\map\\tiles\\mud.bmp",    "data\\map\\tiles\\grass.bmp", "data\\map\\tiles\\dgrass.bmp",
-    "data\\map\\tiles\\stone.bmp",
-};
-
 static const char* const sword_files[sword_effect_count] = {
     "data\\sounds\\sword1.wav", "data\\sounds\\sword2.wav", "data\\sounds\\sword3.wav"};
 
@@ -77,16 +71,6 @@ void centre_camera()
 
 // --- Start-up --------------------------------------------------------------------
 
-// An image that does not load ends the game with the one report for all
-// images.
-static bool load_image(int32_t& slot, const char* file)
-{
-    if (load_bmp(slot, file))
-        return true;
-    fatal_error(main_window, "загрузке растра"_cp);
-    return false;
-}
-
 bool start_game()
 {
     // The behaviour's sounds go to the mixer, placed on this screen.
@@ -94,13 +78,10 @@ bool start_game()
     sound_screen_width = screen_width;
     sound_screen_height = screen_height;
 
-    for (int kind = 0; kind < terrain_kind_count; ++kind)
-        if (!load_image(tile_slots[kind], tile_files[kind]))
-            return false;
-    if (!load_image(tree_slot, "data\\images\\tree.bmp"))
+    if (!load_tile_sheets())
         return false;
     portrait_slot = -1;
-    if (!load_image(portrait_slot, "data\\images\\vesk.bmp"))
+    if (!load_bmp_or_report(portrait_slot, "data\\images\\vesk.bmp"))
         return false;
     load_tree_frames(tree_slot);  // a missing frame file just shows no trees
 
@@ -159,9 +140,9 @@ void give_order()
     int32_t cx = (cursor_x + cell_size / 2) / cell_size + camera_x;
     int32_t cy = (cursor_y + cell_size / 2) / cell_size + camera_y;
     int32_t enemy = 0;
-    if (cx >= 0 && cy >= 0 && cx < max_map_size && cy < max_map_size) {
+    if (inside_layers(cx, cy)) {
         const object_cell& cell = object_layer[cx][cy];
-        if (cell.kind == object_unit && cell.index >= 1 && cell.index < max_units &&
+        if (cell.kind == object_unit && valid_unit_slot(cell.index) &&
             unit_table[cell.index].team != hero_team)
             enemy = cell.index;
     }
@@ -178,7 +159,7 @@ void give_order()
         hero.target = enemy;
         hero.path_length = n;
         hero.state = state_pursue;
-        hero.phase = 8;
+        hero.phase = phase_entered;
         return;
     }
 

@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "core/byte_reader.h"
+#include "core/cp1251.h"
+#include "core/fatal.h"
 #include "core/file_access.h"
 #include "render/colours.h"
 #include "render/display.h"
@@ -206,6 +208,14 @@ bool load_bmp(int32_t& slot, const char* name)
     if (!read_bmp(name, f))
         return false;
     return load_checked(slot, f);
+}
+
+bool load_bmp_or_report(int32_t& slot, const char* name)
+{
+    if (load_bmp(slot, name))
+        return true;
+    fatal_error(main_window, "загрузке растра"_cp);
+    return false;
 }
 
 bool load_team_bmp(int32_t& slot, uint8_t base, const char* name)

@@ -24,6 +24,11 @@ extern palette_entry palette_entries[256];
 // nothing (slot, table and count); last_bmp_error says why. Every screen that
 // shows images calls it.
 bool load_bmp(int32_t& slot, const char* name);
+// As load_bmp, for an image a start-up cannot do without: a file that does
+// not load is also reported through fatal_error as "загрузке растра", the
+// one report for every such image. The game's and the map editor's
+// start-ups call it.
+bool load_bmp_or_report(int32_t& slot, const char* name);
 // As load_bmp for an 8-bit unit sheet whose team indices 212..215 become
 // base..base+3 before the conversion. The game's sprite loading calls it.
 bool load_team_bmp(int32_t& slot, uint8_t base, const char* name);

@@ -1,5 +1,6 @@
-// The editors' controls: value box, spinner, numeric entry field, clipped
-// outline and the two clipped copies of an image rectangle.
+// The editors' controls: value box, spinner, numeric entry field, key steps
+// and bounds, clipped outline and the two clipped copies of an image
+// rectangle.
 #include "render/editor_controls.h"
 
 #include <cstdio>
@@ -86,6 +87,29 @@ void number_entry(int32_t x, int32_t y, int32_t w, int32_t h, int32_t* value)
         *value = typed;
         entry_editing = false;
     }
+}
+
+int32_t key_step(held_key lower_key, char lower_char, held_key raise_key, char raise_char)
+{
+    int32_t step = 0;
+    if (platform_key_held(lower_key) || typed(lower_char))
+        --step;
+    if (platform_key_held(raise_key) || typed(raise_char))
+        ++step;
+    return step;
+}
+
+int32_t char_step(char lower, char raise)
+{
+    return (typed(raise) ? 1 : 0) - (typed(lower) ? 1 : 0);
+}
+
+void keep_within(int32_t& value, int32_t low, int32_t high)
+{
+    if (value < low)
+        value = low;
+    if (value > high)
+        value = high;
 }
 
 bool number_entry_editing()

@@ -1,9 +1,12 @@
 // The editors' small immediate-mode controls, each drawn and polled by one
-// call per pass: a value box, a spinner, a numeric entry field, an outline
-// clipped to a box and two copies of an image rectangle clipped to a box.
+// call per pass: a value box, a spinner, a numeric entry field, the steps
+// that keys give a value and its bounds, an outline clipped to a box and two
+// copies of an image rectangle clipped to a box.
 #pragma once
 
 #include <cstdint>
+
+#include "platform/platform.h"
 
 // The numeric entry field's text holds this many characters; characters
 // typed beyond them are dropped.
@@ -36,6 +39,18 @@ void spinner(int32_t x, int32_t y, int32_t* value);
 // ends editing. One state shared by every use, never cleared. Called by the
 // sprite editor.
 void number_entry(int32_t x, int32_t y, int32_t w, int32_t h, int32_t* value);
+
+// -1, 0 or +1 from one axis of the keys: the arrow held or the digit typed
+// for each way (both ways give 0). The sprite editor's frame and roll
+// editors move frames and slots with it.
+int32_t key_step(held_key lower_key, char lower_char, held_key raise_key, char raise_char);
+
+// -1, 0 or +1 from two typed characters. The sprite editor's controls call it.
+int32_t char_step(char lower, char raise);
+
+// Bounds value to low..high after a control changed it. The sprite editor's
+// controls call it.
+void keep_within(int32_t& value, int32_t low, int32_t high);
 
 // Whether the numeric entry field is editing, and its text (tests and the
 // sprite editor's own checks).

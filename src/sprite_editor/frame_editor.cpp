@@ -29,16 +29,6 @@ constexpr int32_t pair_group_height = 57;
 // The width of the band at the work area's edges that scrolls while dragging.
 constexpr int32_t drag_band = 32;
 
-// -1, 0 or +1 from one axis of the keys: the arrow held or the digit typed
-// for each way.
-static int32_t key_step(held_key lower_key, char lower_char, held_key raise_key, char raise_char)
-{
-    int32_t step = 0;
-    if (platform_key_held(lower_key) || typed(lower_char)) --step;
-    if (platform_key_held(raise_key) || typed(raise_char)) ++step;
-    return step;
-}
-
 // A left drag from the work area, while an image is loaded, spans the
 // selection between the press point and the cursor. A press that a control
 // took never starts one.

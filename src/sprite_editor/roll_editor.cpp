@@ -37,27 +37,6 @@ static frame_record& slot_frame()
     return frame_table[index];
 }
 
-// -1, 0 or +1 from one axis of the keys, as in the frame editor.
-static int32_t key_step(held_key lower_key, char lower_char, held_key raise_key, char raise_char)
-{
-    int32_t step = 0;
-    if (platform_key_held(lower_key) || typed(lower_char)) --step;
-    if (platform_key_held(raise_key) || typed(raise_char)) ++step;
-    return step;
-}
-
-// -1, 0 or +1 from two typed characters.
-static int32_t char_step(char lower, char raise)
-{
-    return (typed(raise) ? 1 : 0) - (typed(lower) ? 1 : 0);
-}
-
-static void keep_within(int32_t& value, int32_t low, int32_t high)
-{
-    if (value < low) value = low;
-    if (value > high) value = high;
-}
-
 // A preset slot leaving 0..15 comes round at the other end.
 static void wrap_slot(int32_t& slot)
 {

@@ -54,11 +54,6 @@ void number_box(int32_t x, int32_t y, int32_t value)
     value_box(x, y, 30, 15, format_value(value));
 }
 
-bool typed(char c)
-{
-    return char_ready && typed_char == static_cast<uint8_t>(c);
-}
-
 void group_box(int32_t x, int32_t y, int32_t h, bool active)
 {
     if (active) {

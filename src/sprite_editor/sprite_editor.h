@@ -114,9 +114,6 @@ bool in_image_area(int32_t px, int32_t py, int32_t bottom);
 // inactive look. The three editors draw their groups with it.
 void group_box(int32_t x, int32_t y, int32_t h, bool active);
 
-// True when the character c was typed in this pass and no text field has
-// taken it yet. The editors read their letter and digit keys with it.
-bool typed(char c);
 
 // A value box of the editors' usual size (30 x 15) showing value, formatted
 // into the editors' shared number text.

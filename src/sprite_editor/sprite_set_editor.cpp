@@ -32,18 +32,6 @@ constexpr int32_t action_anchor_y = 721;
 // The group boxes' left edge.
 constexpr int32_t group_left = 7;
 
-static void keep_within(int32_t& value, int32_t low, int32_t high)
-{
-    if (value < low) value = low;
-    if (value > high) value = high;
-}
-
-// -1, 0 or +1 from two typed characters.
-static int32_t char_step(char lower, char raise)
-{
-    return (typed(raise) ? 1 : 0) - (typed(lower) ? 1 : 0);
-}
-
 // Draws frame index of the loaded image, colour-keyed, at the anchor point,
 // clipped to the box.
 static void draw_anchored(int32_t index, int32_t ax, int32_t ay, int32_t bx, int32_t by, int32_t bw,

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "core/directions.h"
+
 // Frames 1..1023 live in a table of 1024; index 0 stands for no frame.
 constexpr int frame_table_size = 1024;
 constexpr int max_frame_count = 1023;
@@ -14,9 +16,10 @@ constexpr int roll_count = 64;
 constexpr int roll_slot_count = 17;
 constexpr int roll_frame_slots = 16;
 
-// Sprite tables map 8 actions x 8 directions to a roll, or to no_roll.
+// Sprite tables map 8 actions x 8 directions to a roll, or to no_roll: a
+// column for each direction code.
 constexpr int sprite_action_count = 8;
-constexpr int sprite_direction_count = 8;
+constexpr int sprite_direction_count = direction_count;
 constexpr int32_t no_roll = -1;
 
 // total_delay's range and its value at start.

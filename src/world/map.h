@@ -62,5 +62,25 @@ extern int32_t tile_slots[terrain_kind_count];
 // Image slot of data\images\tree.bmp, -1 until loaded.
 extern int32_t tree_slot;
 
+// True when (x, y) is a cell of the 128 x 128 layers, which may be read
+// and written whatever the map's size.
+constexpr bool inside_layers(int64_t x, int64_t y)
+{
+    return x >= 0 && y >= 0 && x < max_map_size && y < max_map_size;
+}
+
+// True when (x, y) is a cell of the current map: within map_width x
+// map_height (and so within the layers).
+inline bool inside_map(int64_t x, int64_t y)
+{
+    return inside_layers(x, y) && x < map_width && y < map_height;
+}
+
+// True for the two water kinds, which no unit walks on.
+constexpr bool is_water(int32_t kind)
+{
+    return kind == terrain_deep_water || kind == terrain_shallow_water;
+}
+
 // Zeroes both layers (all 128 x 128 cells).
 void clear_layers();

@@ -138,7 +138,7 @@ static bool check_records(const uint8_t* data, int64_t size, int width, int heig
             if (kind != object_none && kind != object_unit && kind != object_tree &&
                 kind != object_rock)
                 return refuse("object cell (%d, %d) has kind %u, not 0, 1, 3 or 4", x, y, kind);
-            if (kind == object_unit && !in_range(index, 1, max_live_units))
+            if (kind == object_unit && !valid_unit_slot(index))
                 return refuse("object cell (%d, %d) names unit %u, outside 1..%d", x, y, index,
                               max_live_units);
             if ((kind == object_tree || kind == object_rock) && !in_range(index, 1, 15))

@@ -65,12 +65,6 @@ bool is_editable(int x, int y)
     return x >= first_editable && x <= last_editable && y >= first_editable && y <= last_editable;
 }
 
-// True when (x, y) lies inside the 128 x 128 layer and may be read.
-static bool in_layer(int x, int y)
-{
-    return x >= 0 && x < max_map_size && y >= 0 && y < max_map_size;
-}
-
 static bool is_land(int kind)
 {
     return kind > terrain_sand;
@@ -87,7 +81,7 @@ static bool neighbour(int x, int y, int d, int& nx, int& ny)
 {
     nx = x + direction_step[d][0];
     ny = y + direction_step[d][1];
-    return in_layer(nx, ny);
+    return inside_layers(nx, ny);
 }
 
 void set_overview_hook(void (*plot)(int x, int y))
@@ -273,7 +267,7 @@ static void paint_sand(int x, int y)
     if (!is_editable(x, y))
         return;
     int c = kind_at(x, y);
-    if (c == terrain_deep_water || c == terrain_shallow_water)
+    if (is_water(c))
         paint_vertex(x, y, terrain_sand);
     else if (is_land(c))
         make_sand(x, y, terrain_sand);
@@ -300,7 +294,7 @@ static void paint_land(int x, int y, int land)
     if (!is_editable(x, y))
         return;
     int c = kind_at(x, y);
-    if (c == terrain_deep_water || c == terrain_shallow_water)
+    if (is_water(c))
         paint_vertex(x, y, terrain_sand);
     paint_vertex(x, y, land);
 }

@@ -21,17 +21,75 @@ anim_entry unit_anims[race_count][anim_actions][direction_count][anim_slots];
 int32_t camera_x = 0;
 int32_t camera_y = 0;
 
-// The team each tool's team choice 0..3 gives, by race.
-static const int32_t team_by_choice[race_count][4] = {
-    {2, 0, 4, 3},  // orc grunt, kind code 11
-    {5, 6, 7, 3},  // human footman, kind code 12
+const unit_kind_info unit_kinds[unit_kind_count] = {
+    {
+        // kind_grunt: the orc grunt of the unit tool with kind code 11
+        .race = race_orc,
+        .teams = {2, 0, 4, 3},
+        .max_hit_points = 80,
+        .damage_min = 7,
+        .damage_max = 9,
+        .attack_range = 1,
+        .sight_range = 4,
+        .speed = 4,
+        .step_delay = 10,
+    },
+    {
+        // kind_footman: the human footman of the unit tool with kind code 12
+        .race = race_human,
+        .teams = {5, 6, 7, 3},
+        .max_hit_points = 80,
+        .damage_min = 7,
+        .damage_max = 9,
+        .attack_range = 1,
+        .sight_range = 4,
+        .speed = 4,
+        .step_delay = 10,
+    },
+    {
+        // kind_hero: Веск, the player's orc, of the hero's team whatever the choice
+        .race = race_orc,
+        .teams = {hero_team, hero_team, hero_team, hero_team},
+        .max_hit_points = 600,
+        .damage_min = 35,
+        .damage_max = 60,
+        .attack_range = 1,
+        .sight_range = 4,
+        .speed = 4,
+        .step_delay = 8,
+    },
 };
+
+// Fills the record of a new unit of `kind` and `team` standing at cell (x, y)
+// from its kind's row. Its facing is one draw of the generator, the only
+// draw a new unit takes. Fields the kind does not give keep their values.
+static void fill_unit(unit& u, int kind, int32_t team, int x, int y)
+{
+    const unit_kind_info& k = unit_kinds[kind];
+    u.active = 1;
+    u.race = k.race;
+    u.team = team;
+    u.image = unit_images[k.race][team];
+    u.max_hit_points = u.hit_points = k.max_hit_points;
+    u.damage_min = k.damage_min;
+    u.damage_max = k.damage_max;
+    u.attack_range = k.attack_range;
+    u.sight_range = k.sight_range;
+    u.speed = k.speed;
+    u.step_delay = k.step_delay;
+    u.direction = random_draw() % direction_count;
+    u.cell_x = x;
+    u.cell_y = y;
+    u.pixel_x = cell_size * x;
+    u.pixel_y = cell_size * y;
+}
 
 int spawn_unit(int x, int y, int kind_code, int team_choice)
 {
     if ((kind_code != kind_code_grunt && kind_code != kind_code_footman) ||
-        team_choice < 0 || team_choice > 3)
+        team_choice < 0 || team_choice >= team_choice_count)
         return 0;
+    const int kind = kind_code == kind_code_grunt ? kind_grunt : kind_footman;
     for (int slot = 2; slot < max_units; ++slot) {
         if (unit_count >= max_live_units)
             return 0;
@@ -39,23 +97,7 @@ int spawn_unit(int x, int y, int kind_code, int team_choice)
         if (u.active)
             continue;
         ++unit_count;
-        u.active = 1;
-        int race = kind_code == kind_code_grunt ? race_orc : race_human;
-        u.team = team_by_choice[race][team_choice];
-        u.race = race;
-        u.image = unit_images[race][u.team];
-        u.direction = random_draw() % 8;
-        u.cell_x = x;
-        u.cell_y = y;
-        u.pixel_x = 32 * x;
-        u.pixel_y = 32 * y;
-        u.max_hit_points = u.hit_points = 80;
-        u.damage_min = 7;
-        u.damage_max = 9;
-        u.attack_range = 1;
-        u.speed = 4;
-        u.step_delay = 10;
-        u.sight_range = 4;
+        fill_unit(u, kind, unit_kinds[kind].teams[team_choice], x, y);
         return slot;
     }
     return 0;
@@ -63,30 +105,14 @@ int spawn_unit(int x, int y, int kind_code, int team_choice)
 
 void place_hero(int x, int y)
 {
-    unit& hero = unit_table[1];
-    hero.active = 1;
-    hero.race = race_orc;
-    hero.team = hero_team;
-    hero.image = unit_images[race_orc][hero_team];
-    hero.max_hit_points = hero.hit_points = 600;
-    hero.damage_min = 35;
-    hero.damage_max = 60;
-    hero.attack_range = 1;
-    hero.sight_range = 4;
-    hero.speed = 4;
-    hero.step_delay = 8;
-    hero.direction = random_draw() % 8;  // one draw, rand mod 8, as spawn_unit
-    hero.cell_x = x;
-    hero.cell_y = y;
-    hero.pixel_x = 32 * x;
-    hero.pixel_y = 32 * y;
+    fill_unit(unit_table[1], kind_hero, unit_kinds[kind_hero].teams[0], x, y);
 }
 
 // Clears the object cell of a unit if it still names that slot.
 static void clear_unit_cell(int slot)
 {
     const unit& u = unit_table[slot];
-    if (u.cell_x < 0 || u.cell_x >= max_map_size || u.cell_y < 0 || u.cell_y >= max_map_size)
+    if (!inside_layers(u.cell_x, u.cell_y))
         return;
     object_cell& cell = object_layer[u.cell_x][u.cell_y];
     if (cell.kind == object_unit && cell.index == slot)
@@ -102,8 +128,7 @@ bool remove_unit(int slot)
     if (last != slot) {
         unit_table[slot] = unit_table[last];
         const unit& moved = unit_table[slot];
-        if (moved.active && moved.cell_x >= 0 && moved.cell_x < max_map_size &&
-            moved.cell_y >= 0 && moved.cell_y < max_map_size) {
+        if (moved.active && inside_layers(moved.cell_x, moved.cell_y)) {
             object_cell& cell = object_layer[moved.cell_x][moved.cell_y];
             if (cell.kind == object_unit && cell.index == last)
                 cell.index = slot;

@@ -239,8 +239,6 @@ static float cell_chance(int x, int y, uint32_t seed)
     return static_cast<float>(hash3(x, y, seed) >> 8) / 16777216.0f;
 }
 
-static bool is_water(int kind) { return kind == terrain_deep_water || kind == terrain_shallow_water; }
-
 // True when the cell and its four corner vertices are dry land: a unit or an
 // object may stand on it without touching the water's picture.
 static bool dry_cell(int x, int y)

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/directions.h"
 #include "make_data.h"
 
 // Materials of the unit figures and the palette ramps they are drawn in.
@@ -359,15 +360,15 @@ static bool make_unit(const char* name, bool human, const uint32_t palette[256])
 {
     static image8 sheet;
     static sprite_set set;
-    make_image(sheet, 8 * slot_size, frames_per_direction * slot_size, index_magenta);
+    make_image(sheet, direction_count * slot_size, frames_per_direction * slot_size, index_magenta);
     for (int i = 0; i < 256; ++i) sheet.palette[i] = palette[i];
     clear_sprite_set(set);
     static const int counts[4] = {stand_frames, walk_frames, attack_frames, die_frames};
     int clipped = 0;
-    for (int direction = 0; direction < 8; ++direction) {
+    for (int direction = 0; direction < direction_count; ++direction) {
         int row = 0;
         for (int action = 0; action < 4; ++action) {
-            int roll = action * 8 + direction;
+            int roll = action * direction_count + direction;
             for (int k = 0; k < counts[action]; ++k, ++row) {
                 int frame = ++set.frame_count;
                 set.frames[frame] = draw_frame(sheet, direction * slot_size, row * slot_size,
