@@ -5,10 +5,17 @@
 // palette, the glyph table and the sound tables.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstddef>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -271,6 +278,63 @@ TEST_F(LoaderRefusal, SoundsAndEffects)
             EXPECT_STRNE(wave_error(), "");
             EXPECT_EQ(expected(file), expect::refuse);
         }
+    }
+}
+
+// Runs a load of a named pipe on a thread of its own and returns its result.
+// A load still waiting after five seconds is let go by a writer opening the
+// pipe, and fails the test: a blocked loader fails the suite rather than
+// hanging it. A load that took a second or more fails it too.
+bool load_without_waiting(const char* pipe, const std::function<bool()>& load)
+{
+    auto start = std::chrono::steady_clock::now();
+    std::future<bool> result = std::async(std::launch::async, load);
+    if (result.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        ADD_FAILURE() << pipe << ": the loader waits on the pipe";
+        while (result.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+            int writer = open(pipe, O_WRONLY | O_NONBLOCK);
+            if (writer >= 0)
+                close(writer);
+        }
+    }
+    bool loaded = result.get();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << pipe;
+    return loaded;
+}
+
+// A named pipe in place of any file the program reads is refused at once,
+// with its reason, changing nothing: a loader that opened it as a file would
+// wait for a writer for ever (the map editor's open dialog with it).
+TEST_F(LoaderRefusal, NamedPipesAreRefusedAtOnce)
+{
+    int32_t slot = 3;
+    int32_t w = -7, h = -8;
+    struct pipe_case {
+        const char* path;                 // where the pipe stands
+        std::function<bool()> load;       // the loader that meets it
+        const char* (*reason)();          // the loader's reason
+    } cases[] = {
+        {"data/map/case.map", [] { return load_map("case"); }, map_refusal},
+        {"data/images/case.frm", [] { return load_frame_file("case"); }, sprite_data_refusal},
+        {"data/images/case.roll", [] { return load_roll_file("case"); }, sprite_data_refusal},
+        {"data/images/case.spr", [] { return load_sprite_file("case"); }, sprite_data_refusal},
+        {"pipe.bmp", [&] { return load_bmp(slot, "pipe.bmp"); }, last_bmp_error},
+        {"pipe.bmp", [&] { return load_team_bmp(slot, 40, "pipe.bmp"); }, last_bmp_error},
+        {"pipe.bmp", [&] { return read_bmp_size(w, h, "pipe.bmp"); }, last_bmp_error},
+        {"pipe.bmp", [] { return load_palette("pipe.bmp"); }, last_bmp_error},
+        {"data/font/smf.fn", [] { return load_glyph_table(); }, glyph_table_refusal},
+        {"pipe.wav", [&] { return try_load_sound(slot, "pipe.wav"); }, sound_error},
+        {"pipe.wav", [&] { return try_load_effect(slot, "pipe.wav"); }, sound_error},
+    };
+    for (const pipe_case& c : cases) {
+        fs::create_directories(fs::path(c.path).parent_path().empty() ? "." : fs::path(c.path).parent_path());
+        fs::remove(c.path);
+        ASSERT_EQ(mkfifo(c.path, 0600), 0) << c.path;
+        const fs::path label = std::string("no_pipe_as_") + c.path;
+        check(label, true, [&] { return load_without_waiting(c.path, c.load); }, c.reason);
+        EXPECT_NE(std::string(c.reason()).find("not a regular file"), std::string::npos)
+            << c.path << ": " << c.reason();
+        fs::remove(c.path);
     }
 }
 

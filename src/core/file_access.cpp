@@ -14,6 +14,9 @@ static bool renames_fail = false;
 // Bytes the injected full disk still takes; -1 when no disk is full.
 static int64_t disk_room = -1;
 
+// Why the last open_read or read_whole_file failed.
+static file_problem last_problem = file_ok;
+
 bool native_path(const char* name, char* out, int capacity)
 {
     int n = 0;
@@ -29,17 +32,33 @@ bool native_path(const char* name, char* out, int capacity)
 file_id open_read(const char* name)
 {
     errno = 0;
+    last_problem = file_cannot_open;
     char path[max_path_length];
     if (!native_path(name, path, sizeof path))
         return invalid_file;
-    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK the open of a named pipe waits for a writer, for
+    // ever if none comes; with it the open returns at once and the check
+    // below refuses the pipe. O_NOCTTY: a terminal named by mistake must not
+    // become the process's own.
+    int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return invalid_file;
     struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (fstat(fd, &info) != 0) {
         ::close(fd);
         return invalid_file;
     }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        last_problem = file_not_regular;
+        return invalid_file;
+    }
+    // A regular file reads the same either way; the flag goes so that the
+    // handle behaves as an ordinary one.
+    int flags = fcntl(fd, F_GETFL);
+    if (flags != -1)
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    last_problem = file_ok;
     return fd;
 }
 
@@ -118,11 +137,33 @@ int64_t read_whole_file(const char* name, void* buffer, int64_t max_bytes)
     int64_t size = file_size(file);
     if (size < 0 || size > max_bytes) {
         close_file(file);
+        last_problem = size < 0 ? file_unreadable : file_too_large;
         return -1;
     }
     int64_t got = read_bytes(file, buffer, static_cast<int>(size));
     close_file(file);
-    return got == size ? size : -1;
+    if (got != size) {
+        last_problem = file_unreadable;
+        return -1;
+    }
+    return size;
+}
+
+file_problem last_file_problem()
+{
+    return last_problem;
+}
+
+const char* file_problem_text(file_problem problem)
+{
+    switch (problem) {
+    case file_ok: return "";
+    case file_cannot_open: return "the file cannot be opened";
+    case file_not_regular: return "the file is not a regular file (a folder, pipe or device)";
+    case file_unreadable: return "the file cannot be read";
+    case file_too_large: return "the file is larger than any valid file of its kind";
+    }
+    return "the file cannot be opened";
 }
 
 bool begin_save(save_file& file, const char* name)

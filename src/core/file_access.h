@@ -12,8 +12,19 @@ constexpr file_id invalid_file = -1;
 // The longest path the wrappers accept, terminator included.
 constexpr int max_path_length = 1024;
 
-// Opens an existing file for reading; invalid_file if it does not exist or
-// cannot be read. Clears errno first.
+// Why the last open_read or read_whole_file gave nothing.
+enum file_problem : int32_t {
+    file_ok = 0,           // the last open or read succeeded
+    file_cannot_open = 1,  // missing, a bad path, or no permission
+    file_not_regular = 2,  // a folder, a named pipe, a device or a socket
+    file_unreadable = 3,   // opened, but the read came up short
+    file_too_large = 4,    // larger than the caller's buffer (read_whole_file)
+};
+
+// Opens an existing regular file for reading; invalid_file if it does not
+// exist, cannot be read or is not a regular file. A named pipe or a device
+// is refused at once, never waited on. Clears errno first; last_file_problem
+// says why an open failed.
 file_id open_read(const char* name);
 
 // Creates a file, or truncates an existing one, for writing.
@@ -30,8 +41,18 @@ void close_file(file_id file);
 int64_t file_size(file_id file);
 
 // Reads a whole file of at most max_bytes into buffer; returns the size, or
-// -1 when the file cannot be opened or is larger than max_bytes.
+// -1 when the file cannot be opened, is not a regular file, cannot be read
+// whole or is larger than max_bytes (last_file_problem tells which).
 int64_t read_whole_file(const char* name, void* buffer, int64_t max_bytes);
+
+// Why the last open_read or read_whole_file failed; file_ok after a success.
+// The loaders turn it into their refusal.
+file_problem last_file_problem();
+
+// The plain-words refusal of a problem ("the file cannot be opened", "the
+// file is not a regular file ..."); "" for file_ok. file_too_large gives a
+// sentence without the limit, which the callers that know it say themselves.
+const char* file_problem_text(file_problem problem);
 
 // A file being saved. It is written to a temporary file beside the target
 // and renamed over the target only when every byte was written, so a failed

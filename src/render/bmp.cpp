@@ -51,7 +51,9 @@ static bool read_bmp(const char* name, bmp_layout& out)
 {
     int64_t size = read_whole_file(name, file_buffer, sizeof file_buffer);
     if (size < 0)
-        return refuse("the file cannot be opened, or is larger than any 4096 x 4096 image");
+        return refuse(last_file_problem() == file_too_large
+                          ? "the file is larger than any 4096 x 4096 image"
+                          : file_problem_text(last_file_problem()));
     byte_reader r {file_buffer, size};
     if (!r.has(bmp_header_size))
         return refuse("the file is too short to hold a BMP header");
@@ -251,7 +253,7 @@ bool load_palette(const char* name)
     uint8_t head[bmp8_pixel_start];
     file_id file = open_read(name);
     if (file == invalid_file)
-        return refuse("the file cannot be opened");
+        return refuse(file_problem_text(last_file_problem()));
     int got = read_bytes(file, head, sizeof head);
     close_file(file);
     if (got < static_cast<int>(sizeof head))
@@ -318,7 +320,7 @@ bool read_bmp_size(int32_t& width, int32_t& height, const char* name)
     uint8_t head[26];
     file_id file = open_read(name);
     if (file == invalid_file)
-        return refuse("the file cannot be opened");
+        return refuse(file_problem_text(last_file_problem()));
     int got = read_bytes(file, head, sizeof head);
     close_file(file);
     if (got < static_cast<int>(sizeof head))

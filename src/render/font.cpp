@@ -39,11 +39,10 @@ bool load_glyph_table()
     static uint8_t buffer[glyph_file_size + 1];
     int64_t size = read_whole_file("data\\font\\smf.fn", buffer, sizeof buffer);
     if (size < 0) {
-        file_id file = open_read("data\\font\\smf.fn");
-        close_file(file);
+        file_problem problem = last_file_problem();
         std::snprintf(glyph_refusal, sizeof glyph_refusal, "%s",
-                      file == invalid_file ? "the file cannot be opened"
-                                           : "the file cannot be read or is longer than 4096 bytes");
+                      problem == file_too_large ? "the file is longer than 4096 bytes"
+                                                : file_problem_text(problem));
         return false;
     }
     return load_glyph_bytes(buffer, size);

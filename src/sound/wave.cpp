@@ -105,7 +105,7 @@ bool wave_open(wave_reader& reader, const char* name)
 {
     wave_close(reader);
     file_id file = open_read(name);
-    if (file == invalid_file) return refuse("the file cannot be opened");
+    if (file == invalid_file) return refuse(file_problem_text(last_file_problem()));
     int64_t size = file_size(file);
     if (size < 0) {
         close_file(file);

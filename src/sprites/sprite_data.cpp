@@ -185,17 +185,8 @@ static bool load_kind(sprite_file_kind kind, const char* name)
     if (!build_path(kind, name, path))
         return false;
     int64_t size = read_whole_file(path, load_buffer, sizeof load_buffer);
-    if (size < 0) {
-        // Tell a missing file from one too large to be valid.
-        file_id file = open_read(path);
-        if (file == invalid_file)
-            return refuse("the file cannot be opened");
-        int64_t actual = file_size(file);
-        close_file(file);
-        if (actual > static_cast<int64_t>(sizeof load_buffer))
-            return refuse("the file is larger than any valid file");
-        return refuse("the file cannot be read");
-    }
+    if (size < 0)
+        return refuse(file_problem_text(last_file_problem()));
     return load_sprite_data_bytes(kind, load_buffer, size);
 }
 

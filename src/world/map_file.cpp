@@ -214,16 +214,16 @@ bool load_map(const char* name)
         return false;
     int64_t size = read_whole_file(path, file_bytes, sizeof file_bytes);
     if (size < 0) {
-        file_id file = open_read(path);
-        if (file == invalid_file)
-            return refuse("%s cannot be opened", path);
-        int64_t actual = file_size(file);
-        close_file(file);
-        if (actual > max_map_file_bytes)
+        file_problem problem = last_file_problem();
+        if (problem == file_too_large) {
+            file_id file = open_read(path);
+            int64_t actual = file_size(file);
+            close_file(file);
             return refuse("size is %lld bytes, more than the largest map file (%lld)",
                           static_cast<long long>(actual),
                           static_cast<long long>(max_map_file_bytes));
-        return refuse("%s could not be read", path);
+        }
+        return refuse("%s", file_problem_text(problem));
     }
     return load_map_bytes(file_bytes, size);
 }
