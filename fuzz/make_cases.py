@@ -37,9 +37,12 @@ def loads(target, name, data):
 # --- BMP -------------------------------------------------------------------
 
 def bmp(width, height, bits, pixels=None, compression=0, info_size=40,
-        palette=None, rows=None, magic=b"BM"):
-    """A BMP file; rows (bytes of the stored rows) default to a pattern."""
-    start = 1078 if bits == 8 else 54
+        palette=None, rows=None, magic=b"BM", header_bytes=40, gap=b""):
+    """A BMP file; rows (bytes of the stored rows) default to a pattern.
+    header_bytes is the info header actually written (its first 40 bytes the
+    usual fields, the rest zero); gap lies between the colour table and the
+    rows, and the data offset field says where the rows start."""
+    start = 14 + header_bytes + (1024 if bits == 8 else 0) + len(gap)
     if rows is None:
         row = ((abs(width) * bits + 31) // 32) * 4 if 0 < abs(width) <= 4096 and bits > 0 else 0
         count = abs(height) if 0 < abs(height) <= 4096 else 0
@@ -47,11 +50,12 @@ def bmp(width, height, bits, pixels=None, compression=0, info_size=40,
     head = magic + struct.pack("<IHHI", start + len(rows), 0, 0, start)
     head += struct.pack("<IiiHHIIiiII", info_size, width, height, 1, bits,
                         compression, len(rows), 0, 0, 0, 0)
+    head += bytes(header_bytes - 40)
     if bits == 8:
         if palette is None:
             palette = b"".join(bytes((i, 255 - i, i // 2, 0)) for i in range(256))
         head += palette
-    return head + rows
+    return head + gap + rows
 
 
 valid = {bits: bmp(5, 3, bits) for bits in (8, 16, 24, 32)}
@@ -97,11 +101,26 @@ for bits in (8, 16, 24, 32):
 # Rows without their padding: 5 pixels of 24 bits are 15 bytes, stored as 16.
 refused("bmp", "24bit_rows_unpadded.bmp", bmp(5, 3, 24, rows=bytes(15 * 3)))
 refused("bmp", "8bit_rows_unpadded.bmp", bmp(5, 3, 8, rows=bytes(5 * 3)))
-# Header sizes the loader does not read: the layout of a 40-byte header is
-# assumed, so these still load as such (or not) but never crash.
-loads("bmp", "info_header_12.bmp", bmp(5, 3, 24, info_size=12))
-loads("bmp", "info_header_124.bmp", bmp(5, 3, 24, info_size=124))
+# Header sizes: a size outside 40..124 is read as the 40-byte layout; the
+# OS/2 core header (12 bytes, 16-bit fields) is refused; a 40-byte layout
+# whose size field says 124 has its pixels inside the header it claims.
+refused("bmp", "info_header_12.bmp", bmp(5, 3, 24, info_size=12))
+refused("bmp", "os2_core_header_5x3.bmp",
+        b"BM" + struct.pack("<IHHIIHHHH", 26 + 48, 0, 0, 26, 12, 5, 3, 1, 24) + bytes(48))
+refused("bmp", "info_header_124_pixels_inside_it.bmp", bmp(5, 3, 24, info_size=124))
 loads("bmp", "info_header_0xffffffff.bmp", bmp(5, 3, 24, info_size=0xFFFFFFFF))
+# The pixels where the data offset says: a whole 124-byte header (the colour
+# table after it at 8 bits), or a gap after the headers.
+for bits in (8, 24):
+    loads("bmp", "info_header_124_%dbit.bmp" % bits, bmp(5, 3, bits, info_size=124, header_bytes=124))
+    loads("bmp", "gap_before_pixels_%dbit.bmp" % bits, bmp(5, 3, bits, gap=b"\xAB" * 100))
+# Data offsets that cannot hold: inside the headers or the colour table,
+# past the end, or leaving too few bytes for the rows.
+for bits, offset, name in [(24, 0, "0"), (24, 53, "53"), (8, 1077, "1077"), (8, 54, "54"),
+                           (24, 0xFFFFFFFF, "0xffffffff"), (24, 56, "56")]:
+    data = bytearray(valid[bits])
+    data[10:14] = struct.pack("<I", offset)
+    refused("bmp", "%dbit_data_offset_%s.bmp" % (bits, name), data)
 loads("bmp", "trailing_bytes.bmp", valid[24] + b"\xAB" * 100)
 # One corrupted header byte: each of the 54 header bytes of a valid file set
 # to 0xFF in turn. The loader takes some of them (a size field it does not
@@ -110,7 +129,7 @@ for at in range(54):
     for bits in (8, 24):
         data = bytearray(valid[bits])
         data[at] = 0xFF
-        fatal = at in (0, 1) or 18 <= at <= 25 or 28 <= at <= 33
+        fatal = at in (0, 1) or 10 <= at <= 13 or 18 <= at <= 25 or 28 <= at <= 33
         (refused if fatal else loads)("bmp", "%dbit_header_byte_%02d_ff.bmp" % (bits, at), data)
 # 8-bit files with a 1-colour table (the data offset says 58): the loader
 # reads 256 colours, so the pixel rows it expects are not all there.

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdio>
 #include <filesystem>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -70,6 +71,25 @@ std::vector<uint8_t> make_bmp(int32_t w, int32_t h, int bits, std::function<uint
         }
     }
     return v;
+}
+
+// The file make_bmp wrote, its headers and rows moved apart: an info header
+// of header_bytes (40 or more, the rest zero) and gap bytes between the
+// colour table and the rows, with the size, header size and data offset
+// fields saying so.
+std::vector<uint8_t> relocated(const std::vector<uint8_t>& v, int bits, uint32_t header_bytes,
+                               size_t gap)
+{
+    const size_t table = bits == 8 ? 1024 : 0;
+    std::vector<uint8_t> out(14 + header_bytes + table + gap, 0xA5);
+    std::fill(out.begin() + 54, out.begin() + 14 + header_bytes, 0);
+    std::copy(v.begin(), v.begin() + 54, out.begin());
+    std::copy(v.begin() + 54, v.begin() + 54 + table, out.begin() + 14 + header_bytes);
+    put32(out, 10, static_cast<uint32_t>(out.size()));
+    out.insert(out.end(), v.begin() + 54 + table, v.end());
+    put32(out, 2, static_cast<uint32_t>(out.size()));
+    put32(out, 14, header_bytes);
+    return out;
 }
 
 void write_file(const std::string& path, const std::vector<uint8_t>& bytes)
@@ -150,6 +170,33 @@ TEST_F(Bmp, EveryDepthConvertsToFiveSixFive)
         EXPECT_TRUE(s->keyed);
         EXPECT_EQ(s->key, 0xF81Fu);
         EXPECT_STREQ(last_bmp_error(), "");
+    }
+}
+
+// The pixel rows start where the data offset says, after a header of any
+// Windows size (the colour table follows the header) and any gap: each
+// layout of a picture loads as the same picture.
+TEST_F(Bmp, PixelsAreReadWhereTheDataOffsetSays)
+{
+    const auto value = [](int x, int y) { return static_cast<uint32_t>(7 * x + 40 * y + 3); };
+    struct layout {
+        uint32_t header_bytes;
+        size_t gap;
+    } layouts[] = {{124, 0}, {108, 0}, {40, 1}, {40, 100}, {124, 3}};
+    for (int bits : {8, 16, 24, 32}) {
+        const auto plain = make_bmp(5, 3, bits, value);
+        write_file("bmp/plain.bmp", plain);
+        int32_t slot = 0;
+        ASSERT_TRUE(load_bmp(slot, "bmp/plain.bmp")) << last_bmp_error();
+        const auto want = snapshot(surface_table[0]);
+        for (const layout& l : layouts) {
+            SCOPED_TRACE(testing::Message() << bits << " bits, header " << l.header_bytes
+                                            << ", gap " << l.gap);
+            write_file("bmp/moved.bmp", relocated(plain, bits, l.header_bytes, l.gap));
+            int32_t moved = 1;
+            ASSERT_TRUE(load_bmp(moved, "bmp/moved.bmp")) << last_bmp_error();
+            EXPECT_EQ(snapshot(surface_table[1]), want);
+        }
     }
 }
 
@@ -276,6 +323,12 @@ TEST_F(Bmp, DamagedFilesAreRefusedAndChangeNothing)
         {"last row short", cut(good24, good24.size() - 1)},
         {"8-bit rows short", cut(good8, good8.size() - 2)},
         {"4096 x 4096 in a small file", with(with(good24, 18, 4096, 4), 22, 4096, 4)},
+        {"OS/2 core header", with(good24, 14, 12, 4)},
+        {"data offset 0", with(good24, 10, 0, 4)},
+        {"data offset inside the colour table", with(good8, 10, 1077, 4)},
+        {"data offset past the end", with(good24, 10, static_cast<uint32_t>(good24.size()) + 1, 4)},
+        {"data offset leaves a row short", with(good24, 10, 55, 4)},
+        {"124-byte header over 54-byte pixels", with(good24, 14, 124, 4)},
     };
     write_file("bmp/ok.bmp", make_bmp(2, 2, 24, [](int, int) { return 0; }));
     int32_t held = 3;

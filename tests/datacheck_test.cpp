@@ -204,7 +204,7 @@ TEST(Datacheck, EachDamagedFileIsRefusedWithTheLoadersReason)
         {"s.spr", [] { bytes b = frame_file(0); b.resize(2 + 2048 + 256, 0x7F); return b; }(),
          "refused: a roll slot names a frame above 1023"},
         {"b.bmp", top_down,
-         "refused: the image height is not between 1 and 4096 (top-down files are not read)"},
+         "refused: the rows are stored top-down (height -2), which is not read"},
         {"smf.fn", bad_glyph, "refused: glyph 97 has width -1, outside 0..4096"},
         {"w.wav", bad_wav, "refused: the file is neither mono nor stereo"},
         {"empty.wav", bytes {}, "refused: not a RIFF/WAVE file"},

@@ -3,6 +3,8 @@
 // anything in the table changes.
 #include "render/bmp.h"
 
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 #include "core/byte_reader.h"
@@ -14,19 +16,33 @@
 
 palette_entry palette_entries[256] = {};
 
-// The file header (14 bytes) and the info header (40 bytes).
+// The file header (14 bytes) and the info header (40 bytes) that every file
+// the program writes has.
 constexpr int32_t bmp_header_size = 54;
-// Where the pixel rows start in an 8-bit file: after 256 colours.
+// Where the pixel rows start in an 8-bit file the program writes: after 256
+// colours.
 constexpr int32_t bmp8_pixel_start = bmp_header_size + 256 * 4;
-// The largest file that can hold a valid image: 4096 x 4096 at 32 bits.
+// The file header; the info header follows it.
+constexpr int32_t file_header_size = 14;
+// Info header sizes: the OS/2 core header, whose fields are laid out
+// otherwise, and the Windows headers (40 bytes and the larger versions that
+// begin with the same 40), after which the colour table follows.
+constexpr uint32_t core_header_size = 12;
+constexpr uint32_t info_header_size = 40;
+constexpr uint32_t largest_info_header = 124;
+// The colour table of an 8-bit image: 256 entries of 4 bytes.
+constexpr int32_t colour_table_size = 256 * 4;
+// The largest file that can hold a valid image: 4096 x 4096 at 32 bits,
+// with room for the largest headers, a colour table and a gap before the
+// pixels.
 constexpr int64_t max_bmp_file =
-    bmp_header_size + static_cast<int64_t>(max_surface_side) * max_surface_side * 4;
+    static_cast<int64_t>(max_surface_side) * max_surface_side * 4 + 65536;
 
 // The file being loaded, one byte more than the largest valid file so that
 // a larger one is recognised.
 static uint8_t file_buffer[max_bmp_file + 1];
 // The reason of the last refusal.
-static const char* bmp_error = "";
+static char bmp_error[160];
 // The bit depth of the file that the last successful load read.
 static int32_t loaded_bits = 0;
 
@@ -40,48 +56,110 @@ struct bmp_layout {
     uint8_t* rows;           // the bottom row, first in the file
 };
 
-static bool refuse(const char* why)
+// Records the reason for a refusal and returns false.
+__attribute__((format(printf, 1, 2))) static bool refuse(const char* format, ...)
 {
-    bmp_error = why;
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(bmp_error, sizeof bmp_error, format, args);
+    va_end(args);
     return false;
 }
 
+static void accept()
+{
+    bmp_error[0] = 0;
+}
+
+// Where the colour table starts: right after the info header. A header size
+// the loader does not know is taken as 40, the layout it reads.
+static int64_t colour_table_start(uint32_t header_size)
+{
+    if (header_size < info_header_size || header_size > largest_info_header)
+        header_size = info_header_size;
+    return file_header_size + static_cast<int64_t>(header_size);
+}
+
+// The reason a compression type is not read.
+static bool refuse_compression(uint32_t compression)
+{
+    switch (compression) {
+    case 1: return refuse("the pixels are run-length compressed (RLE8), which is not read");
+    case 2: return refuse("the pixels are run-length compressed (RLE4), which is not read");
+    case 3:
+    case 6: return refuse("the pixels are laid out by bit fields (compression %u), which are not read",
+                          compression);
+    case 4: return refuse("the pixels are a JPEG image, which is not read");
+    case 5: return refuse("the pixels are a PNG image, which is not read");
+    }
+    return refuse("compression type %u is not read (only uncompressed pixels are)", compression);
+}
+
+// The refusal of a file that read_whole_file could not read.
+static bool refuse_unread_file()
+{
+    file_problem problem = last_file_problem();
+    if (problem == file_too_large)
+        return refuse("the file is larger than any 4096 x 4096 image (%lld bytes at most)",
+                      static_cast<long long>(max_bmp_file));
+    return refuse("%s", file_problem_text(problem));
+}
+
 // Reads name into file_buffer and checks it as a BMP; false with bmp_error.
+// The pixel rows are read where the file's data offset says they start.
 static bool read_bmp(const char* name, bmp_layout& out)
 {
     int64_t size = read_whole_file(name, file_buffer, sizeof file_buffer);
     if (size < 0)
-        return refuse(last_file_problem() == file_too_large
-                          ? "the file is larger than any 4096 x 4096 image"
-                          : file_problem_text(last_file_problem()));
+        return refuse_unread_file();
     byte_reader r {file_buffer, size};
-    if (!r.has(bmp_header_size))
+    if (!r.has(file_header_size + 4))
         return refuse("the file is too short to hold a BMP header");
     if (file_buffer[0] != 'B' || file_buffer[1] != 'M')
         return refuse("the file does not start with BM: not a BMP file");
-    r.skip(18);
+    r.skip(10);
+    uint32_t pixel_start = r.u32();
+    uint32_t header_size = r.u32();
+    if (header_size == core_header_size)
+        return refuse("the info header is 12 bytes, an OS/2 core header, which is not read "
+                      "(only Windows headers of 40 bytes or more are)");
+    if (!r.has(bmp_header_size - file_header_size - 4))
+        return refuse("the file is too short to hold a BMP header");
     int32_t width = r.i32();
     int32_t height = r.i32();
     r.u16();  // planes
     uint32_t bits = r.u16();
     uint32_t compression = r.u32();
     if (width < 1 || width > max_surface_side)
-        return refuse("the image width is not between 1 and 4096");
+        return refuse("the image width %d is not between 1 and 4096", width);
+    if (height < 0)
+        return refuse("the rows are stored top-down (height %d), which is not read", height);
     if (height < 1 || height > max_surface_side)
-        return refuse("the image height is not between 1 and 4096 (top-down files are not read)");
+        return refuse("the image height %d is not between 1 and 4096", height);
     if (bits != 8 && bits != 16 && bits != 24 && bits != 32)
-        return refuse("the bit depth is not 8, 16, 24 or 32");
+        return refuse("the bit depth %u is not 8, 16, 24 or 32", bits);
     if (compression != 0)
-        return refuse("the image is compressed");
-    int64_t start = bits == 8 ? bmp8_pixel_start : bmp_header_size;
-    if (size < start)
+        return refuse_compression(compression);
+    int64_t colours = colour_table_start(header_size);
+    int64_t headers_end = colours + (bits == 8 ? colour_table_size : 0);
+    if (bits == 8 && size < headers_end)
         return refuse("the file ends inside the 256-colour table of an 8-bit image");
+    if (pixel_start < headers_end)
+        return refuse("the pixel data offset %u lies inside the %lld bytes of header%s", pixel_start,
+                      static_cast<long long>(headers_end),
+                      bits == 8 ? " and 256-colour table" : "");
+    if (pixel_start > size)
+        return refuse("the pixel data offset %u lies past the end of the %lld-byte file",
+                      pixel_start, static_cast<long long>(size));
     // 64-bit: width and height are limited above, so nothing here can overflow.
     int64_t row_size = (static_cast<int64_t>(width) * bits + 31) / 32 * 4;
-    if (row_size * height > size - start)
-        return refuse("the pixel rows reach past the end of the file");
-    out = bmp_layout {width, height, static_cast<int32_t>(bits), row_size,
-                      file_buffer + bmp_header_size, file_buffer + start};
+    if (row_size * height > size - pixel_start)
+        return refuse("the pixel rows reach past the end of the file (%lld bytes from offset %u, "
+                      "%lld there)",
+                      static_cast<long long>(row_size * height), pixel_start,
+                      static_cast<long long>(size - pixel_start));
+    out = bmp_layout {width, height, static_cast<int32_t>(bits), row_size, file_buffer + colours,
+                      file_buffer + pixel_start};
     return true;
 }
 
@@ -200,7 +278,7 @@ static bool load_checked(int32_t& slot, const bmp_layout& f)
     if (surface_count < max_surface_slots)
         ++surface_count;
     loaded_bits = f.bits;
-    bmp_error = "";
+    accept();
     return true;
 }
 
@@ -250,19 +328,28 @@ void remap_team_colours(int32_t x, int32_t y, int32_t width, int32_t height, uin
 
 bool load_palette(const char* name)
 {
-    uint8_t head[bmp8_pixel_start];
-    file_id file = open_read(name);
-    if (file == invalid_file)
-        return refuse(file_problem_text(last_file_problem()));
-    int got = read_bytes(file, head, sizeof head);
-    close_file(file);
-    if (got < static_cast<int>(sizeof head))
+    int64_t size = read_whole_file(name, file_buffer, sizeof file_buffer);
+    if (size < 0)
+        return refuse_unread_file();
+    // The table follows the info header; a file too short to say how long
+    // that is has its table where the program's own files have it.
+    uint32_t header_size = info_header_size;
+    if (size >= file_header_size + 4) {
+        byte_reader r {file_buffer, size};
+        r.skip(file_header_size);
+        header_size = r.u32();
+    }
+    if (header_size == core_header_size)
+        return refuse("the info header is 12 bytes, an OS/2 core header, whose colour table is "
+                      "not read");
+    int64_t start = colour_table_start(header_size);
+    if (size < start + colour_table_size)
         return refuse("the file ends before its 256-colour table does");
     for (int32_t i = 0; i < 256; ++i) {
-        const uint8_t* c = head + bmp_header_size + 4 * i;
+        const uint8_t* c = file_buffer + start + 4 * i;
         palette_entries[i] = palette_entry {c[2], c[1], c[0], 0};
     }
-    bmp_error = "";
+    accept();
     return true;
 }
 
@@ -320,16 +407,22 @@ bool read_bmp_size(int32_t& width, int32_t& height, const char* name)
     uint8_t head[26];
     file_id file = open_read(name);
     if (file == invalid_file)
-        return refuse(file_problem_text(last_file_problem()));
+        return refuse("%s", file_problem_text(last_file_problem()));
     int got = read_bytes(file, head, sizeof head);
     close_file(file);
     if (got < static_cast<int>(sizeof head))
         return refuse("the file is too short to hold a width and height");
     byte_reader r {head, sizeof head};
-    r.skip(18);
-    width = r.i32();
-    height = r.i32();
-    bmp_error = "";
+    r.skip(file_header_size);
+    if (r.u32() == core_header_size) {
+        // The OS/2 core header keeps both as 16-bit numbers.
+        width = static_cast<int32_t>(r.u16());
+        height = static_cast<int32_t>(r.u16());
+    } else {
+        width = r.i32();
+        height = r.i32();
+    }
+    accept();
     return true;
 }
 
