@@ -251,13 +251,91 @@ seed("map", "4x4_hero_footman_tree_rock.map",
               units=[unit_record(cell=(0, 0)), unit_record(1, 1, 5, cell=(1, 1), direction=7)]))
 seed("map", "32x16_water_and_grass.map",
      map_file(32, 16, terrain=[((i // 32) % 2, (i // 32) % 2, 96, 128) for i in range(512)]))
-# The largest unit count: 399 slots, all of them on the one cell of a 1x1 map.
-loads("map", "399_units.map", map_file(1, 1, units=[unit_record(cell=(0, 0))] * 399))
+# The largest unit count: 399 slots on a 20x20 map, each unit on its own
+# cell, the hero in team 1 and the others in the seven other teams.
+other_teams = [0, 2, 3, 4, 5, 6, 7]
+objects20 = [(0, 0, 0)] * 400
+units399 = []
+for slot in range(1, 400):
+    x, y = (slot - 1) % 20, (slot - 1) // 20
+    objects20[y * 20 + x] = (1, slot, 0)
+    units399.append(unit_record(team=1 if slot == 1 else other_teams[slot % 7], race=slot % 2,
+                                cell=(x, y)))
+loads("map", "399_units.map", map_file(20, 20, objects=objects20, units=units399))
+# 399 slots on the one cell of a 1x1 map: the units contradict each other.
+refused("map", "399_units_on_one_cell.map", map_file(1, 1, units=[unit_record(cell=(0, 0))] * 399))
 loads("map", "every_unchecked_field_max.map",
-      map_file(1, 1, objects=[(1, 399, 65535)],
-               units=[unit_record(1, 1, 7, (0, 0), 7, f3=65535, f4=65535, f5=65535, f6=65535,
-                                  f7=65535, f8=65535, f9=65535, f10=65535, f14=65535, f15=65535)]))
+      map_file(1, 1, objects=[(1, 1, 65535)],
+               units=[unit_record(1, 1, 1, (0, 0), 7, f3=65535, f4=65535, f5=65535, f6=65535,
+                                  f7=65535, f8=65535, f9=65535, f10=65535)]))
 loads("map", "inactive_unit_off_the_map.map", map_file(2, 2, units=[unit_record(0, cell=(65535, 65535))]))
+
+
+# Maps that contradict themselves: a 4x4 map with the hero at (0, 0), a
+# footman (slot 2, team 5) at (1, 1), a grunt (slot 3, team 2) at (2, 2) and
+# a tree at (3, 3), changed in one way each. The game cannot run them (a
+# hero swinging at a unit that is not there, a victory that never shows),
+# so the loader refuses them.
+def scene(change=None, count=None):
+    objects = [(0, 0, 0)] * 16
+    objects[0] = (1, 1, 0)
+    objects[5] = (1, 2, 0)
+    objects[10] = (1, 3, 0)
+    objects[15] = (3, 2, 150)
+    units = [dict(active=1, race=0, team=1, cell=(0, 0)),
+             dict(active=1, race=1, team=5, cell=(1, 1), direction=3),
+             dict(active=1, race=0, team=2, cell=(2, 2), direction=6)]
+    if change:
+        change(objects, units)
+    records = [unit_record(**u) for u in units]
+    return map_file(4, 4, objects=objects, units=records, count=count)
+
+
+def cell(x, y, value):
+    def change(objects, units):
+        objects[y * 4 + x] = value
+    return change
+
+
+def unit(slot, **fields):
+    def change(objects, units):
+        units[slot - 1].update(fields)
+    return change
+
+
+def both(*changes):
+    def change(objects, units):
+        for c in changes:
+            c(objects, units)
+    return change
+
+
+seed("map", "4x4_hero_footman_grunt_tree.map", scene())
+for name, change, count in [
+        ("cell_names_an_empty_slot", unit(3, active=0), None),
+        ("cell_names_a_slot_not_stored", cell(3, 0, (1, 7, 0)), None),
+        ("cell_names_the_hero_no_unit_stored", lambda o, u: u.clear(), 0),
+        ("cell_names_a_unit_standing_elsewhere", both(cell(1, 1, (0, 0, 0)), cell(3, 0, (1, 2, 0))), None),
+        ("two_cells_name_one_unit", cell(1, 2, (1, 2, 0)), None),
+        ("two_units_on_one_cell", both(unit(3, cell=(1, 1)), cell(2, 2, (0, 0, 0))), None),
+        ("unit_on_an_empty_cell", cell(1, 1, (0, 0, 0)), None),
+        ("unit_under_a_tree", cell(2, 2, (3, 4, 200)), None),
+        ("unit_under_another_units_cell", both(cell(2, 2, (0, 0, 0)), cell(1, 1, (1, 3, 0))), None),
+        ("pixel_x_not_32_times_cell", unit(2, f14=33), None),
+        ("pixel_y_not_32_times_cell", unit(3, f15=0), None),
+        ("second_unit_in_the_heros_team", unit(3, team=1), None),
+        ("hero_outside_team_1", unit(1, team=4), None),
+        ("active_2", unit(2, active=2), None),
+        ("active_65535", unit(1, active=65535), None)]:
+    refused("map", "contradiction_%s.map" % name, scene(change, count))
+# Layouts a map file may have: an empty slot inside the count (the loader
+# closes it up, so that the count of units can still reach 1) and the
+# hero's slot kept empty (a map saved before the hero was placed).
+loads("map", "empty_slot_inside_the_count.map",
+      scene(both(unit(2, active=0), cell(1, 1, (0, 0, 0)))))
+loads("map", "empty_slot_with_old_fields.map",
+      scene(both(unit(2, active=0, f14=999), cell(1, 1, (0, 0, 0)))))
+loads("map", "hero_slot_empty.map", scene(both(unit(1, active=0), cell(0, 0, (0, 0, 0)))))
 refused("map", "empty.map", b"")
 refused("map", "5_bytes.map", b"\1\0\1\0\0")
 refused("map", "width_0.map", map_file(1, 1)[:0] + struct.pack("<HH", 0, 1) + map_file(1, 1)[4:])

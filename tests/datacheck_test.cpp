@@ -37,7 +37,9 @@ void write(const fs::path& path, const bytes& b)
     std::fclose(f);
 }
 
-// A w x h map of grass; units are (cell x, cell y) of live orcs of team 1.
+// A w x h map of grass; units are (cell x, cell y) of live orcs, the first
+// the hero of team 1, the others of team 2, each on an object cell naming
+// it; the trees take the first cells no unit stands on.
 bytes map_file(int w, int h, const std::vector<std::pair<int, int>>& units, int trees = 0)
 {
     bytes b;
@@ -47,12 +49,18 @@ bytes map_file(int w, int h, const std::vector<std::pair<int, int>>& units, int 
         put16(b, 4), put16(b, 4), put16(b, 0), put16(b, 0);
     }
     for (int i = 0; i < w * h; ++i) {
-        bool tree = i < trees;
-        put16(b, tree ? 3 : 0), put16(b, tree ? 1 : 0), put16(b, tree ? 150 : 0);
+        int slot = 0;
+        for (size_t u = 0; u < units.size(); ++u)
+            if (units[u].first + w * units[u].second == i)
+                slot = static_cast<int>(u) + 1;
+        bool tree = slot == 0 && trees > 0;
+        trees -= tree;
+        put16(b, tree ? 3 : slot != 0), put16(b, tree ? 1 : slot), put16(b, tree ? 150 : 0);
     }
     put16(b, static_cast<uint32_t>(units.size()));
     for (auto [x, y] : units) {
-        const uint32_t f[16] = {1, 0, 1, 1, 4, 80, 80, 7, 9, 4, 10, 0, uint32_t(x), uint32_t(y),
+        const uint32_t team = b.size() == 6 + 14u * w * h ? 1 : 2;
+        const uint32_t f[16] = {1, 0, team, 1, 4, 80, 80, 7, 9, 4, 10, 0, uint32_t(x), uint32_t(y),
                                 uint32_t(x * 32), uint32_t(y * 32)};
         for (uint32_t v : f)
             put16(b, v);

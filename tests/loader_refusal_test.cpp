@@ -20,6 +20,8 @@
 #include <vector>
 
 #include "core/file_access.h"
+#include "game/grids.h"
+#include "game/world_check.h"
 #include "render/bmp.h"
 #include "render/font.h"
 #include "render_fixture.h"
@@ -194,6 +196,31 @@ TEST_F(LoaderRefusal, MapFiles)
     for (const fs::path& file : inputs("map")) {
         copy_to(file, "data/map/case.map");
         check(file, true, [] { return load_map("case"); }, map_refusal);
+    }
+}
+
+// Every map that loads is one the game can play to an end: with the hero
+// placed, the world check holds from the first frame (each unit on the cell
+// that names it, the hero's team its own, unit_count the live units, so
+// that victory shows when the hero is the last); without it, defeat shows
+// at once.
+TEST_F(LoaderRefusal, EveryMapThatLoadsIsAGameThatCanEnd)
+{
+    for (const fs::path& file : inputs("map")) {
+        if (expected(file) != expect::load)
+            continue;
+        SCOPED_TRACE(file.filename().string());
+        copy_to(file, "data/map/case.map");
+        // As the game's start-up leaves them before the map.
+        clear_units();
+        clear_layers();
+        ASSERT_TRUE(load_map("case")) << map_refusal();
+        ASSERT_TRUE(setup_grids(map_width, map_height));
+        block_map();
+        if (unit_table[1].active == 0)
+            continue;
+        char why[200];
+        EXPECT_TRUE(check_world(why, sizeof why)) << why;
     }
 }
 

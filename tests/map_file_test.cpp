@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -67,7 +68,8 @@ void write_file(const std::string& path, const bytes& data)
 
 // A hand-made map file of width x height cells and units slots, every value
 // inside its limits and most of them different, so that a field read into
-// the wrong place or a swapped x and y shows.
+// the wrong place or a swapped x and y shows. Each unit stands on an object
+// cell that names it; the hero (slot 1) alone is in team 1.
 struct file_builder {
     int w, h, n;
     bytes data;
@@ -87,11 +89,12 @@ struct file_builder {
             }
         set(4 + 14 * w * h, n);
         for (int s = 1; s <= n; ++s) {
-            const int fields[16] = {1, s % 2, (s + 2) % 8, 1, 4, 600 + s, 590 + s, 7, 9,
+            const int fields[16] = {1, s % 2, s == 1 ? 1 : 2 + s % 6, 1, 4, 600 + s, 590 + s, 7, 9,
                                     4, 10, s % 8, s % w, (s + 1) % h, 32 * (s % w),
                                     32 * ((s + 1) % h)};
             for (int f = 0; f < 16; ++f)
                 unit_field(s, f, fields[f]);
+            object(s % w, (s + 1) % h, object_unit, s, 0);
         }
     }
 
@@ -195,16 +198,16 @@ TEST_F(MapFile, SaveAfterLoadReproducesTheFileByteForByte)
     // to the largest the editor writes.
     file_builder b(5, 3, 4);
     b.object(0, 0, object_tree, 1, 140);
-    b.object(4, 2, object_rock, 15, 309);
-    b.object(1, 2, object_unit, 4, 0);
-    b.unit_field(2, 14, 4064);
+    b.object(4, 0, object_rock, 15, 309);
+    b.unit_field(2, 5, 4064);
     write_file("data/map/made.map", b.data);
-    ASSERT_TRUE(load_map("made"));
+    ASSERT_TRUE(load_map("made")) << map_refusal();
     EXPECT_EQ(map_width, 5);
     EXPECT_EQ(map_height, 3);
     EXPECT_EQ(terrain_layer[4][1].kind, (4 + 3) % 7);
-    EXPECT_EQ(object_layer[4][2].index, 15);
-    EXPECT_EQ(unit_table[2].pixel_x, 4064);
+    EXPECT_EQ(object_layer[4][0].index, 15);
+    EXPECT_EQ(object_layer[4][2].index, 4);
+    EXPECT_EQ(unit_table[2].max_hit_points, 4064);
     // Each stored number lands in its own field, in the file's order.
     const unit& u = unit_table[3];
     const int32_t got[16] = {u.active, u.race, u.team, u.attack_range, u.sight_range,
@@ -267,14 +270,63 @@ TEST_F(MapFile, LoadClearsSlotsAboveTheCountAndStaleBehaviour)
     EXPECT_EQ(unit_table[2].active, 1);
 }
 
-TEST_F(MapFile, InactiveSlotMayHoldAnyCell)
+// A map file may keep empty slots inside its stored count, but the game counts
+// units down as they die and shows victory at 1: the loader closes the
+// slots up, renumbering the cells of the units it moves, and unit_count
+// counts slot 1 (the hero's, live or kept for it) and the live units after
+// it. An empty slot's stored fields are cleared.
+TEST_F(MapFile, EmptySlotsInsideTheCountAreClosedUp)
 {
-    file_builder b(4, 4, 2);
-    b.unit_field(2, 0, 0);
-    b.unit_field(2, 12, 500);
-    write_file("data/map/free.map", b.data);
-    EXPECT_TRUE(load_map("free"));
-    EXPECT_EQ(unit_table[2].cell_x, 500);
+    struct case_row {
+        const char* what;
+        int stored;                 // slots the file stores
+        std::vector<int> empty;     // which of them are empty
+        int count;                  // unit_count after the load
+        std::vector<int> moved_to;  // the slot each stored slot ends in (0: gone)
+    } cases[] = {
+        {"nothing to close", 4, {}, 4, {1, 2, 3, 4}},
+        {"slot 2 of 4", 4, {2}, 3, {1, 0, 2, 3}},
+        {"slots 2 and 4 of 5", 5, {2, 4}, 3, {1, 0, 2, 0, 3}},
+        {"the last slot", 3, {3}, 2, {1, 2, 0}},
+        {"the hero's slot", 3, {1}, 3, {1, 2, 3}},
+        {"every slot", 3, {1, 2, 3}, 1, {1, 0, 0}},
+        {"no slot stored", 0, {}, 1, {}},
+    };
+    for (const case_row& c : cases) {
+        SCOPED_TRACE(c.what);
+        file_builder b(8, 8, c.stored);
+        for (int slot : c.empty) {
+            b.unit_field(slot, 0, 0);
+            b.unit_field(slot, 12, 500);  // an empty slot's fields mean nothing
+            b.object(slot % 8, (slot + 1) % 8, object_none, 0, 0);
+        }
+        write_file("data/map/gaps.map", b.data);
+        clear_units();
+        unit_table[7].active = 1;
+        ASSERT_TRUE(load_map("gaps")) << map_refusal();
+        EXPECT_EQ(unit_count, c.count);
+        for (int slot = 1; slot <= c.stored; ++slot) {
+            const int to = c.moved_to[slot - 1];
+            if (to < 2 && std::find(c.empty.begin(), c.empty.end(), slot) != c.empty.end())
+                continue;
+            ASSERT_NE(to, 0);
+            const unit& u = unit_table[to];
+            EXPECT_EQ(u.active, 1) << "slot " << slot;
+            EXPECT_EQ(u.max_hit_points, 600 + slot) << "slot " << slot;
+            EXPECT_EQ(object_layer[u.cell_x][u.cell_y].index, to) << "slot " << slot;
+        }
+        static const unit zero {};
+        for (int slot = 1; slot < max_units; ++slot) {
+            if (unit_table[slot].active == 0) {
+                EXPECT_EQ(std::memcmp(&unit_table[slot], &zero, sizeof zero), 0) << "slot " << slot;
+            }
+        }
+        // What is loaded saves as a file that loads to the same world.
+        ASSERT_TRUE(save_map("closed")) << map_refusal();
+        auto loaded = world_copy::take();
+        ASSERT_TRUE(load_map("closed"));
+        EXPECT_TRUE(loaded->same_as_now());
+    }
 }
 
 // Every refusal: the file as made, with one change, is refused, the world
@@ -330,6 +382,37 @@ TEST_F(MapFile, DamagedFilesAreRefusedAndChangeNothing)
          "unit 2 stands at cell (6, "},
         {"cell y = height", [](file_builder& b) { b.unit_field(3, 13, H); },
          "outside the 6x4 map"},
+        // Units are at (1, 2), (2, 3) and (3, 0).
+        {"active 2", [](file_builder& b) { b.unit_field(2, 0, 2); },
+         "unit 2 has active 2, not 0 (an empty slot) or 1 (a unit)"},
+        {"cell names an empty slot", [](file_builder& b) { b.unit_field(3, 0, 0); },
+         "object cell (3, 0) names unit 3, an empty slot"},
+        {"cell names an unstored slot", [](file_builder& b) { b.object(5, 3, object_unit, 9, 0); },
+         "object cell (5, 3) names unit 9, but the file stores only units 1..3"},
+        {"cell names a unit standing elsewhere",
+         [](file_builder& b) { b.object(2, 3, 0, 0, 0), b.object(4, 0, object_unit, 2, 0); },
+         "object cell (4, 0) names unit 2, which stands at cell (2, 3)"},
+        {"two cells name one unit", [](file_builder& b) { b.object(0, 1, object_unit, 3, 0); },
+         "object cells (3, 0) and (0, 1) both name unit 3"},
+        {"two units on one cell",
+         [](file_builder& b) { b.unit_field(3, 12, 2), b.unit_field(3, 13, 3), b.unit_field(3, 14, 64),
+                               b.unit_field(3, 15, 96), b.object(3, 0, 0, 0, 0); },
+         "units 2 and 3 both stand at cell (2, 3)"},
+        {"unit under a tree", [](file_builder& b) { b.object(1, 2, object_tree, 2, 150); },
+         "unit 1 stands at cell (1, 2), but that object cell holds a tree"},
+        {"pixel position", [](file_builder& b) { b.unit_field(2, 15, 95); },
+         "unit 2 at cell (2, 3) has pixel position (64, 95), not (64, 96)"},
+        {"second unit in team 1", [](file_builder& b) { b.unit_field(3, 2, 1); },
+         "unit 3 is in team 1, the hero's, which no other unit may share"},
+        {"hero in team 3", [](file_builder& b) { b.unit_field(1, 2, 3); },
+         "unit 1, the hero, is in team 3, not 1"},
+        {"hero's cell with no unit stored",
+         [](file_builder& b) {
+             file_builder none(W, H, 0);
+             none.object(1, 2, object_unit, 1, 0);
+             b.data = none.data;
+         },
+         "object cell (1, 2) names unit 1, but the file stores no units"},
     };
 
     // A world that differs from every file: an earlier 128 x 128 map.
@@ -351,6 +434,39 @@ TEST_F(MapFile, DamagedFilesAreRefusedAndChangeNothing)
     write_file("data/map/bad.map", file_builder(W, H, N).data);
     EXPECT_TRUE(load_map("bad"));
     EXPECT_EQ(map_width, W);
+}
+
+// The editor saves nothing the loader would refuse: a map that contradicts
+// itself is refused with the loader's reason and the old file stays.
+TEST_F(MapFile, AMapThatContradictsItselfIsNotSaved)
+{
+    struct spoil_case {
+        const char* what;
+        void (*spoil)();
+        const char* reason;
+    } cases[] = {
+        {"the hero gone, its cell left", [] { unit_table[1].active = 0; },
+         "object cell (4, 5) names unit 1, an empty slot"},
+        {"a cell naming a slot beyond the count",
+         [] { object_layer[6][6] = {object_unit, unit_count + 1, 0}; },
+         "object cell (6, 6) names unit 4, but the file stores only units 1..3"},
+        {"a unit off its cell", [] { unit_table[2].cell_x -= 1, unit_table[2].pixel_x -= 32; },
+         "object cell (31, 31) names unit 2, which stands at cell (30, 31)"},
+        {"a grunt in the hero's team", [] { unit_table[3].team = hero_team; },
+         "unit 3 is in team 1, the hero's"},
+    };
+    for (const spoil_case& c : cases) {
+        SCOPED_TRACE(c.what);
+        make_map(32, 32);
+        ASSERT_TRUE(save_map("kept"));
+        const bytes old_file = read_file("data/map/kept.map");
+        c.spoil();
+        EXPECT_FALSE(save_map("kept"));
+        EXPECT_NE(std::string(map_refusal()).find(c.reason), std::string::npos)
+            << "reason: " << map_refusal();
+        EXPECT_EQ(read_file("data/map/kept.map"), old_file);
+        EXPECT_FALSE(fs::exists("data/map/kept.map.saving"));
+    }
 }
 
 TEST_F(MapFile, NamesRefusedBeforeAnyFileIsTouched)

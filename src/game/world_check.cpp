@@ -61,6 +61,9 @@ static bool check_unit(int slot, char* why, int why_size)
         if (!within(f.value, f.lo, f.hi))
             return violation(why, why_size, "unit %d has %s %d, outside %d..%d", slot, f.name,
                              f.value, f.lo, f.hi);
+    if ((u.team == hero_team) != (slot == 1))
+        return violation(why, why_size, "unit %d is in team %d; team %d is the hero's alone", slot,
+                         u.team, hero_team);
     const object_cell& cell = object_layer[u.cell_x][u.cell_y];
     if (cell.kind != object_unit || cell.index != slot)
         return violation(why, why_size,

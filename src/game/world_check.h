@@ -12,13 +12,15 @@
 // - every active unit has active 1, race, team, state, action, direction,
 //   anim_step, path_length and target within their tables, and stands
 //   inside the map on an object cell of kind 1 that names its slot;
+// - the hero (slot 1) is in team 1 and no other unit is;
 // - every object cell of kind 1 names an active unit whose cell it is;
 // - unit_count equals the number of active slots of 1..399. The live units
 //   need not fill slots 1..unit_count: a removal lowers unit_count without
 //   moving anyone, so during play live units may stand above unit_count and
-//   free slots lie below it. This holds for a map whose stored slots
-//   1..unit_count are all live (the hero placed); a map saved with the
-//   hero's slot reserved but empty counts one slot too many;
+//   free slots lie below it. The map loader refuses a map that breaks any
+//   of the rules above and closes up empty stored slots, so this holds from
+//   the load on whenever the hero is placed; a map whose hero's slot is
+//   kept empty counts that slot too (and the game shows defeat at once);
 // - base_grid is 255 exactly on water, objects and the two-cell border band
 //   inside the map, 254 on the rest of the map and 0 outside it.
 bool check_world(char* why, int why_size);

@@ -25,6 +25,8 @@ constexpr int field_team = 2;
 constexpr int field_direction = 11;
 constexpr int field_cell_x = 12;
 constexpr int field_cell_y = 13;
+constexpr int field_pixel_x = 14;
+constexpr int field_pixel_y = 15;
 
 // The largest valid file: a 128 x 128 map storing every slot but slot 0.
 constexpr int64_t max_map_file_bytes =
@@ -38,6 +40,13 @@ static uint8_t save_buffer[max_map_file_bytes];
 
 // Why the last load or save was refused; "" after a success.
 static char refusal[200];
+
+// Scratch of the checks: the stored unit records as read (slots
+// 1..unit count), the live slot standing on each cell (0 none) and the
+// first object cell naming each slot (y * 128 + x + 1; 0 none).
+static uint32_t stored_units[max_units][stored_unit_fields];
+static int16_t standing_slot[max_map_size][max_map_size];
+static int32_t naming_cell[max_units];
 
 // The four full tiles of a sheet's row 0, by column.
 static const int32_t full_tile_x[4] = {0, 32, 64, 96};
@@ -147,9 +156,12 @@ static bool check_records(const uint8_t* data, int64_t size, int width, int heig
         }
     in.u16();  // the unit count, checked with the header
     for (int slot = 1; slot <= units; ++slot) {
-        uint32_t field[stored_unit_fields];
-        for (uint32_t& value : field)
-            value = in.u16();
+        uint32_t* field = stored_units[slot];
+        for (int f = 0; f < stored_unit_fields; ++f)
+            field[f] = in.u16();
+        if (field[field_active] > 1)
+            return refuse("unit %d has active %u, not 0 (an empty slot) or 1 (a unit)", slot,
+                          field[field_active]);
         if (field[field_race] != race_orc && field[field_race] != race_human)
             return refuse("unit %d has race %u, not 0 or 1", slot, field[field_race]);
         if (field[field_team] >= team_count)
@@ -166,6 +178,120 @@ static bool check_records(const uint8_t* data, int64_t size, int width, int heig
     if (!in.ok)
         return refuse("the file ends inside its records");
     return true;
+}
+
+// What an object cell holds, for a refusal: "is empty", "holds a tree", ...
+static const char* object_words(uint32_t kind, uint32_t index, char (&words)[40])
+{
+    switch (kind) {
+    case object_none: return "is empty";
+    case object_tree: return "holds a tree";
+    case object_rock: return "holds a rock";
+    }
+    std::snprintf(words, sizeof words, "names unit %u", index);
+    return words;
+}
+
+// Checks that the stored units and the object layer of a file whose records
+// passed agree with each other, as the game needs them to: the hero's team
+// is the hero's alone; a unit stands on its cell at 32 times the cell, one
+// unit a cell; every unit cell names a stored unit that stands there, and
+// every unit stands on the one cell that names it.
+static bool check_consistency(const uint8_t* data, int64_t size, int width, int height, int units)
+{
+    std::memset(standing_slot, 0, sizeof standing_slot);
+    for (int slot = 1; slot <= units; ++slot) {
+        const uint32_t* f = stored_units[slot];
+        if (f[field_active] == 0)
+            continue;
+        uint32_t team = f[field_team], x = f[field_cell_x], y = f[field_cell_y];
+        if (slot == 1 && team != hero_team)
+            return refuse("unit 1, the hero, is in team %u, not %d", team, hero_team);
+        if (slot != 1 && team == hero_team)
+            return refuse("unit %d is in team %d, the hero's, which no other unit may share", slot,
+                          hero_team);
+        if (f[field_pixel_x] != cell_size * x || f[field_pixel_y] != cell_size * y)
+            return refuse("unit %d at cell (%u, %u) has pixel position (%u, %u), not (%u, %u)",
+                          slot, x, y, f[field_pixel_x], f[field_pixel_y], cell_size * x,
+                          cell_size * y);
+        int16_t& here = standing_slot[x][y];
+        if (here != 0)
+            return refuse("units %d and %d both stand at cell (%u, %u)", here, slot, x, y);
+        here = static_cast<int16_t>(slot);
+    }
+
+    std::memset(naming_cell, 0, sizeof naming_cell);
+    byte_reader in {data, size};
+    in.pos = 4 + 8LL * width * height;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint32_t kind = in.u16(), index = in.u16();
+            in.u16();
+            if (kind != object_unit)
+                continue;
+            if (static_cast<int>(index) > units) {
+                if (units == 0)
+                    return refuse("object cell (%d, %d) names unit %u, but the file stores no units",
+                                  x, y, index);
+                return refuse("object cell (%d, %d) names unit %u, but the file stores only "
+                              "units 1..%d", x, y, index, units);
+            }
+            const uint32_t* f = stored_units[index];
+            if (f[field_active] == 0)
+                return refuse("object cell (%d, %d) names unit %u, an empty slot", x, y, index);
+            int32_t& first = naming_cell[index];
+            if (first != 0)
+                return refuse("object cells (%d, %d) and (%d, %d) both name unit %u",
+                              (first - 1) % max_map_size, (first - 1) / max_map_size, x, y, index);
+            first = y * max_map_size + x + 1;
+            if (f[field_cell_x] != static_cast<uint32_t>(x) ||
+                f[field_cell_y] != static_cast<uint32_t>(y))
+                return refuse("object cell (%d, %d) names unit %u, which stands at cell (%u, %u)",
+                              x, y, index, f[field_cell_x], f[field_cell_y]);
+        }
+
+    for (int slot = 1; slot <= units; ++slot) {
+        const uint32_t* f = stored_units[slot];
+        if (f[field_active] == 0 || naming_cell[slot] != 0)
+            continue;
+        uint32_t x = f[field_cell_x], y = f[field_cell_y];
+        byte_reader cell {data, size};
+        cell.pos = 4 + 8LL * width * height + 6LL * (y * width + x);
+        uint32_t kind = cell.u16(), index = cell.u16();
+        char words[40];
+        return refuse("unit %d stands at cell (%u, %u), but that object cell %s", slot, x, y,
+                      object_words(kind, index, words));
+    }
+    return true;
+}
+
+// Closes up the empty slots among 2..units of a loaded map: each unit above
+// one moves down (its object cell renumbered) and unit_count becomes slot 1
+// (the hero's, live or kept for it) and the units that follow. An empty
+// slot's stored fields mean nothing and are cleared. A map file may keep
+// empty slots inside its stored count (an editor that only clears a
+// removed unit's flag leaves them), but the game counts unit_count down as
+// units die and shows victory at 1: a count with holes would never get
+// there. The editor's removals keep the same order (remove_unit).
+static void close_empty_slots(int units)
+{
+    if (unit_table[1].active == 0)
+        unit_table[1] = unit {};
+    int last = 1;
+    for (int slot = 2; slot <= units; ++slot) {
+        unit& u = unit_table[slot];
+        if (u.active == 0) {
+            u = unit {};
+            continue;
+        }
+        ++last;
+        if (slot == last)
+            continue;
+        unit_table[last] = u;
+        u = unit {};
+        object_layer[unit_table[last].cell_x][unit_table[last].cell_y].index = last;
+    }
+    unit_count = last;
 }
 
 // Copies a checked file into the map and the unit table. Each 16-bit number
@@ -192,7 +318,6 @@ static void apply_map(const uint8_t* data, int64_t size, int width, int height, 
             cell.value = static_cast<int32_t>(in.u16());
         }
     in.u16();
-    unit_count = units;
     for (int slot = 1; slot <= units; ++slot) {
         // The fields the file does not keep (behaviour, path) start at 0.
         unit& u = unit_table[slot];
@@ -205,6 +330,7 @@ static void apply_map(const uint8_t* data, int64_t size, int width, int height, 
     // save, so the slots beyond the file's are freed.
     for (int slot = units + 1; slot < max_units; ++slot)
         unit_table[slot] = unit {};
+    close_empty_slots(units);
 }
 
 bool load_map(const char* name)
@@ -232,7 +358,8 @@ bool load_map_bytes(const uint8_t* data, int64_t size)
 {
     int width = 0, height = 0, units = 0;
     if (!check_header(data, size, width, height, units) ||
-        !check_records(data, size, width, height, units))
+        !check_records(data, size, width, height, units) ||
+        !check_consistency(data, size, width, height, units))
         return false;
     apply_map(data, size, width, height, units);
     refusal[0] = 0;
@@ -280,6 +407,14 @@ bool save_map(const char* name)
     for (int slot = 1; slot <= unit_count; ++slot)
         for (int f = 0; f < stored_unit_fields; ++f)
             put_u16(pos, unit_table[slot].*stored_fields[f]);
+
+    // The file is checked as the loader will check it: a map that contradicts
+    // itself is refused with the loader's reason, and nothing is written.
+    int width = 0, height = 0, units = 0;
+    if (!check_header(save_buffer, pos, width, height, units) ||
+        !check_records(save_buffer, pos, width, height, units) ||
+        !check_consistency(save_buffer, pos, width, height, units))
+        return false;
 
     save_file file;
     if (!begin_save(file, path))

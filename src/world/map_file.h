@@ -14,10 +14,16 @@ int64_t map_file_size(int width, int height, int unit_slots);
 // Reads data\map\<name>.map into map_width, map_height, both layers (the
 // top-left width x height cells), unit_count and unit slots 1..unit_count;
 // slots above unit_count are cleared. The whole file is checked first: an
-// empty or over-long name, a missing file, a wrong size or any value that
-// would index outside a table or the map is refused with false and nothing
-// changes. Called by the game loop at start ("single") and the open-map
-// dialog.
+// empty or over-long name, a missing or non-regular file, a wrong size, any
+// value that would index outside a table or the map, and a map that
+// contradicts itself (an object cell naming an empty, unstored or distant
+// unit, a unit named twice or not standing on the cell that names it, two
+// units on a cell, a pixel position not 32 times the cell, an active flag
+// not 0 or 1, a hero outside team 1 or another unit inside it) is refused
+// with false, its reason in map_refusal, and nothing changes. Empty slots
+// among 2..N are closed up (units move down, their cells renumbered), so
+// unit_count is 1 (the hero's slot, live or not) plus the other units.
+// Called by the game loop at start ("single") and the open-map dialog.
 bool load_map(const char* name);
 
 // The check and apply step of load_map on a file already in memory: the
@@ -25,7 +31,9 @@ bool load_map(const char* name);
 // the fuzz targets.
 bool load_map_bytes(const uint8_t* data, int64_t size);
 
-// Writes the current map to data\map\<name>.map. The old file is replaced
+// Writes the current map to data\map\<name>.map. The file is built whole
+// and checked as load_map checks it first, so a map the loader would refuse
+// is not written (false, with the loader's reason). The old file is replaced
 // only when every byte was written; false (old file intact) when the name is
 // empty or too long or the file cannot be written. Called by the save-map
 // dialog.
