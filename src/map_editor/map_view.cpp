@@ -24,15 +24,17 @@ static const int32_t overview_dark_grass = 0x0320;
 // --- The map view -----------------------------------------------------------------
 
 // Draws a tree, rock or unit picture anchored at the top-left of a view
-// cell, clipped to the map view.
+// cell, clipped to the map view. The frame's offsets may be any 32-bit
+// value from its file.
 static void draw_object(const object_cell& o, int32_t sx, int32_t sy)
 {
     if (o.kind == object_tree || o.kind == object_rock) {
         if (o.index < 0 || o.index >= tree_table_size)
             return;
         const tree_entry& e = tree_table[o.index];
-        blit_keyed_clip_rect(sx + e.offset_x, sy + e.offset_y, e.x, e.y, e.width, e.height,
-                             map_panel_width, 0, screen_width, screen_height, e.image);
+        blit_keyed_clip_rect(add_clamped(sx, e.offset_x), add_clamped(sy, e.offset_y), e.x, e.y,
+                             e.width, e.height, map_panel_width, 0, screen_width, screen_height,
+                             e.image);
     } else if (o.kind == object_unit) {
         if (!valid_unit_slot(o.index))
             return;
@@ -43,8 +45,9 @@ static void draw_object(const object_cell& o, int32_t sx, int32_t sy)
         if (!valid_anim_index(u.race, u.action, u.direction, u.anim_step))
             return;
         const anim_entry& a = unit_anims[u.race][u.action][u.direction][u.anim_step];
-        blit_keyed_clip_rect(sx + a.offset_x, sy + a.offset_y, a.x, a.y, a.width, a.height,
-                             map_panel_width, 0, screen_width, screen_height, u.image);
+        blit_keyed_clip_rect(add_clamped(sx, a.offset_x), add_clamped(sy, a.offset_y), a.x, a.y,
+                             a.width, a.height, map_panel_width, 0, screen_width, screen_height,
+                             u.image);
     }
 }
 

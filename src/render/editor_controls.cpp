@@ -66,9 +66,9 @@ void spinner(int32_t x, int32_t y, int32_t* value)
 {
     int32_t v = *value;
     if (arrow_button(x, y, "<"))
-        v -= 1;
+        v = add_clamped(v, -1);
     if (arrow_button(x + 10, y, ">"))
-        v += 1;
+        v = add_clamped(v, 1);
     *value = v;
 }
 
@@ -110,6 +110,17 @@ void keep_within(int32_t& value, int32_t low, int32_t high)
         value = low;
     if (value > high)
         value = high;
+}
+
+int32_t add_clamped(int32_t a, int64_t b)
+{
+    // Both within 64 bits: b is at most a few steps or a 32-bit offset.
+    int64_t sum = static_cast<int64_t>(a) + b;
+    if (sum < INT32_MIN)
+        return INT32_MIN;
+    if (sum > INT32_MAX)
+        return INT32_MAX;
+    return static_cast<int32_t>(sum);
 }
 
 bool number_entry_editing()

@@ -26,9 +26,10 @@ const char* format_value(int32_t value);
 void value_box(int32_t x, int32_t y, int32_t w, int32_t h, const char* text);
 
 // Draws a "<" button at (x, y, 8, 15) and a ">" button 10 pixels to its
-// right; a click (left release) on one adds -1 or +1 to *value. No bounds:
-// the caller bounds the value after it. Called by the sprite editor beside
-// its value boxes.
+// right; a click (left release) on one adds -1 or +1 to *value, held within
+// the 32-bit range (a frame's offset may be any 32-bit value). No other
+// bounds: the caller bounds the value after it. Called by the sprite editor
+// beside its value boxes.
 void spinner(int32_t x, int32_t y, int32_t* value);
 
 // A numeric entry field: a press inside (x, y, w, h) toggles editing (and
@@ -51,6 +52,12 @@ int32_t char_step(char lower, char raise);
 // Bounds value to low..high after a control changed it. The sprite editor's
 // controls call it.
 void keep_within(int32_t& value, int32_t low, int32_t high);
+
+// a + b held within the 32-bit range. A frame's offsets come from files as
+// any 32-bit value: the editors add them to anchor points, and steps to
+// them, with it. A position held at the range's end lies far off every
+// screen, as the true sum would.
+int32_t add_clamped(int32_t a, int64_t b);
 
 // Whether the numeric entry field is editing, and its text (tests and the
 // sprite editor's own checks).

@@ -116,7 +116,9 @@ static void current_frame_group()
 static void keep_start_inside(int32_t& start, int32_t length, int32_t image_side)
 {
     if (start < 0) start = 0;
-    if (start + length > image_side) start = image_side - length;
+    // 64-bit: the editor's steps leave a frame's fields unbounded.
+    if (static_cast<int64_t>(start) + length > image_side)
+        start = add_clamped(image_side, -static_cast<int64_t>(length));
     if (start < 0) start = 0;
 }
 
@@ -124,7 +126,8 @@ static void keep_start_inside(int32_t& start, int32_t length, int32_t image_side
 static void keep_length_inside(int32_t start, int32_t& length, int32_t image_side)
 {
     if (length < 0) length = 0;
-    if (start + length > image_side) length = image_side - start;
+    if (static_cast<int64_t>(start) + length > image_side)
+        length = add_clamped(image_side, -static_cast<int64_t>(start));
     if (length < 0) length = 0;
 }
 
@@ -137,8 +140,8 @@ static void position_group()
     if (hit_left_press(group_left, position_group_top, 242, pair_group_height))
         active_group = group_position;
     if (active_group == group_position) {
-        f.x += key_step(key_left, '4', key_right, '6');
-        f.y += key_step(key_up, '8', key_down, '2');
+        f.x = add_clamped(f.x, key_step(key_left, '4', key_right, '6'));
+        f.y = add_clamped(f.y, key_step(key_up, '8', key_down, '2'));
         keep_start_inside(f.x, f.width, image_width);
         keep_start_inside(f.y, f.height, image_height);
     }
@@ -158,8 +161,8 @@ static void size_group()
     if (hit_left_press(group_left, size_group_top, 242, pair_group_height))
         active_group = group_size;
     if (active_group == group_size) {
-        f.width += key_step(key_left, '4', key_right, '6');
-        f.height += key_step(key_up, '8', key_down, '2');
+        f.width = add_clamped(f.width, key_step(key_left, '4', key_right, '6'));
+        f.height = add_clamped(f.height, key_step(key_up, '8', key_down, '2'));
         keep_length_inside(f.x, f.width, image_width);
         keep_length_inside(f.y, f.height, image_height);
     }

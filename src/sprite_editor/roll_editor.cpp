@@ -72,8 +72,9 @@ static void draw_preview()
 {
     if (image_loaded()) {
         const frame_record& f = slot_frame();
-        blit_keyed_clip_rect(anchor_x + f.offset_x, anchor_y + f.offset_y, f.x, f.y, f.width, f.height,
-                             preview_x, preview_y, preview_side, preview_side, image_slot);
+        blit_keyed_clip_rect(add_clamped(anchor_x, f.offset_x), add_clamped(anchor_y, f.offset_y), f.x,
+                             f.y, f.width, f.height, preview_x, preview_y, preview_side, preview_side,
+                             image_slot);
     }
     if (centre_lines) {
         fill_box(anchor_x, preview_y, 1, preview_side, colour_red);
@@ -121,8 +122,8 @@ static void offsets_group()
     spinner(51, 485, &current.offset_y);
     frame_record& f = slot_frame();
     if (active_group == group_offsets) {
-        f.offset_x += key_step(key_left, '4', key_right, '6');
-        f.offset_y += key_step(key_up, '8', key_down, '2');
+        f.offset_x = add_clamped(f.offset_x, key_step(key_left, '4', key_right, '6'));
+        f.offset_y = add_clamped(f.offset_y, key_step(key_up, '8', key_down, '2'));
     }
     group_box(group_left, 452, 57, active_group == group_offsets);
     number_box(16, 460, f.offset_x);
@@ -185,7 +186,7 @@ static void delay_group()
         active_group = group_delay;
     frame_record& f = slot_frame();
     spinner(51, 650, &f.delay);
-    f.delay += char_step('e', 'r');
+    f.delay = add_clamped(f.delay, char_step('e', 'r'));
     group_box(group_left, 642, 32, false);
     number_box(16, 650, f.delay);
     draw_text("задержка кадра( 'e' и 'r' )"_cp, 81, 653);

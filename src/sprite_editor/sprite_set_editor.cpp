@@ -39,8 +39,8 @@ static void draw_anchored(int32_t index, int32_t ax, int32_t ay, int32_t bx, int
 {
     if (index < 0 || index >= frame_table_size) index = 0;
     const frame_record& f = frame_table[index];
-    blit_keyed_clip_rect(ax + f.offset_x, ay + f.offset_y, f.x, f.y, f.width, f.height, bx, by, bw, bh,
-                         image_slot);
+    blit_keyed_clip_rect(add_clamped(ax, f.offset_x), add_clamped(ay, f.offset_y), f.x, f.y, f.width,
+                         f.height, bx, by, bw, bh, image_slot);
 }
 
 // One of the three number controls: a box that never becomes active, the
