@@ -57,6 +57,11 @@ bool load_font()
     note("load font pitch %d", screen_pitch);
     return !font_fails;
 }
+void font_failure(const char*& file, const char*& reason)
+{
+    file = "data\\font\\smf.fn";
+    reason = "the file cannot be opened";
+}
 bool start_sound(int32_t /*window*/)
 {
     headless_trace_note("start sound");
@@ -70,6 +75,14 @@ namespace {
 void recording_loop()
 {
     note("main loop %dx%d", screen_width, screen_height);
+}
+
+// A loop that meets a fatal loading failure of its own, as the game's does
+// without its map.
+void failing_loop()
+{
+    note("main loop %dx%d", screen_width, screen_height);
+    fatal_error(main_window, "загрузке карты"_cp);
 }
 
 // A loop that runs until quit_requested, as every real one does.
@@ -142,7 +155,7 @@ TEST_F(EntryTest, EndOfProcessHandlesThePostedClose)
 TEST_F(EntryTest, FailedDisplayIsReportedTwice)
 {
     display_fails = true;
-    EXPECT_EQ(run_entry(game), 0);
+    EXPECT_EQ(run_entry(game), 1);
     EXPECT_EQ(std::string(headless_trace()),
               "create 1024x768;show 1;start display 800x600 key F81F;depth 16 window 1;" + releases +
                   "show 0;box Brask;" + releases + "destroy;" + releases + "box Brask;");
@@ -154,7 +167,7 @@ TEST_F(EntryTest, FailedDisplayIsReportedTwice)
 TEST_F(EntryTest, FailedSoundStopsBeforeTheColours)
 {
     sound_fails = true;
-    EXPECT_EQ(run_entry(game), 0);
+    EXPECT_EQ(run_entry(game), 1);
     std::string trace = headless_trace();
     EXPECT_NE(trace.find("start sound;" + releases + "show 0;box Brask;" + releases + "destroy;"), std::string::npos);
     EXPECT_EQ(trace.find("init colours"), std::string::npos);
@@ -163,26 +176,50 @@ TEST_F(EntryTest, FailedSoundStopsBeforeTheColours)
     EXPECT_STREQ(headless_box_text(0), "Программа прервана\nОшибка в InitDirectSound"_cp);
 }
 
-TEST_F(EntryTest, MissingFontEndsQuietlyWithoutTheLoop)
+// Without the font no text shows: the failure is reported with the file
+// and the reason, and the loop never runs.
+TEST_F(EntryTest, MissingFontIsReportedWithoutTheLoop)
 {
     font_fails = true;
-    EXPECT_EQ(run_entry(game), 0);
+    EXPECT_EQ(run_entry(game), 1);
     std::string trace = headless_trace();
+    EXPECT_NE(trace.find("load font pitch 800;" + releases + "show 0;box Brask;" + releases + "destroy;"),
+              std::string::npos);
     EXPECT_EQ(trace.find("main loop"), std::string::npos);
-    EXPECT_EQ(headless_box_count(), 0);
+    ASSERT_EQ(headless_box_count(), 1);
+    EXPECT_STREQ(headless_box_text(0),
+                 "Программа прервана\nОшибка в загрузке шрифта data\\font\\smf.fn: the file cannot be opened"_cp);
     platform_message m {};
     EXPECT_FALSE(platform_next_message(m));  // no WM_CLOSE either
-    // The process's end still takes the window and the devices down.
+    // The report took the window and the devices down already.
     headless_trace_note("--");
     end_process();
     trace = headless_trace();
-    EXPECT_EQ(trace.substr(trace.find("--;") + 3), releases + "destroy;shutdown;");
+    EXPECT_EQ(trace.substr(trace.find("--;") + 3), "shutdown;");
+}
+
+// The exit status: 0 after a normal end, 1 after a loop's own fatal report;
+// a new run starts with no report remembered.
+TEST_F(EntryTest, ExitStatusSaysWhetherAFatalReportWasShown)
+{
+    const configuration failing = {"game", 800, 600, failing_loop};
+    const struct {
+        const configuration* config;
+        int status;
+    } runs[] = {{&game, 0}, {&failing, 1}, {&game, 0}};
+    for (const auto& r : runs) {
+        headless_reset();
+        quit_requested = 0;
+        main_window = 0;
+        EXPECT_EQ(run_entry(*r.config), r.status) << r.config->name;
+        end_process();
+    }
 }
 
 TEST_F(EntryTest, NoWindowNoStartUp)
 {
     headless_fail_window(true);
-    EXPECT_EQ(run_entry(game), 0);
+    EXPECT_EQ(run_entry(game), 1);
     EXPECT_EQ(std::string(headless_trace()), "");
     EXPECT_EQ(main_window, 0);
 }

@@ -158,19 +158,21 @@ inline void begin_run()
 }
 
 // Runs the game configuration from start-up for `passes` frames (check after
-// each), then ends the process as the program does. The world is checked
-// after every frame unless told otherwise.
-inline void run_game(int32_t passes, frame_check check = nullptr, bool check_each_frame = true)
+// each), then ends the process as the program does; returns the exit status
+// the entry gave. The world is checked after every frame unless told
+// otherwise.
+inline int run_game(int32_t passes, frame_check check = nullptr, bool check_each_frame = true)
 {
     current_run = run_state{};
     current_run.passes = passes;
     current_run.check = std::move(check);
     current_run.check_world = check_each_frame;
     headless_set_pass_hook(after_frame, nullptr);
-    run_entry(game_configuration);
+    int status = run_entry(game_configuration);
     end_process();
     effect_player = nullptr;
     EXPECT_EQ(current_run.world_failures, 0) << current_run.first_failure;
+    return status;
 }
 
 }  // namespace game_test

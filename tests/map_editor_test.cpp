@@ -89,7 +89,10 @@ TEST_F(MapEditor, StartFailuresEndTheLoopWithTheirReport)
         {nullptr, 800, "задании размера экрана"_cp},
         {"data/map/tiles/mud.bmp", 1024, "загрузке растра"_cp},
         {"data/images/tree.bmp", 1024, "загрузке растра"_cp},
-        {"data/images/footman.bmp", 1024, nullptr},  // unit sprites: silent
+        {"data/images/footman.bmp", 1024,
+         "загрузке растра data\\images\\footman.bmp: the file cannot be opened"_cp},
+        {"data/images/grant.spr", 1024,
+         "загрузке спрайтов data\\images\\grant.spr: the file cannot be opened"_cp},
     };
     for (const auto& t : cases) {
         SetUp();
@@ -101,7 +104,7 @@ TEST_F(MapEditor, StartFailuresEndTheLoopWithTheirReport)
         last_pass = 5;
         passes_seen = 0;
         headless_set_pass_hook(after_pass, nullptr);
-        run_entry(config);
+        EXPECT_EQ(run_entry(config), 1);
         end_process();
         if (t.hidden != nullptr)
             fs::rename(std::string(t.hidden) + ".away", t.hidden);

@@ -362,7 +362,9 @@ TEST_F(Session, UnitAnimationMadeInTheEditorLoadsBack)
     check();
     EXPECT_EQ(sprite_tables_hash(), hash);
 
-    // The game's animation table of the orcs: [action][direction][slot].
+    // The game's animation table of the orcs: [action][direction][slot];
+    // the humans' sprite set from the data set, as the game needs both.
+    copy_data_file("images/footman.spr");
     ASSERT_TRUE(load_unit_sprites());
     auto expect_entry = [](const anim_entry& a, const expected_frame* e) {
         if (e == nullptr) {

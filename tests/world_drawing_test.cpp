@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "core/cp1251.h"
 #include "game/world_drawing.h"
 #include "reference/literal_draw_order.h"
 #include "render/bmp.h"
@@ -463,17 +464,41 @@ TEST_F(SpriteLoading, AMissingSheetFailsAndLeavesNoHalfFilledImageTable)
     EXPECT_EQ(unit_count, 3) << "the unit table is left alone";
 }
 
-TEST_F(SpriteLoading, ARefusedSpriteFileGivesItsRaceEmptyRolls)
+// A refused or missing sprite file would leave its race invisible: the load
+// fails, as for a sheet, after a report naming the file and the reason.
+TEST_F(SpriteLoading, ARefusedSpriteFileFailsTheLoadWithItsReport)
 {
-    FILE* f = std::fopen("data/images/footman.spr", "wb");
-    ASSERT_NE(f, nullptr);
-    std::fputs("damaged", f);
-    std::fclose(f);
-    ASSERT_TRUE(load_unit_sprites());
-    EXPECT_EQ(unit_anims[race_orc][action_walk][2][0].height, 5);
-    for (int action = 0; action < anim_actions; ++action)
-        for (int dir = 0; dir < direction_count; ++dir)
-            EXPECT_EQ(unit_anims[race_human][action][dir][0].height, 0);
+    const struct {
+        const char* file;
+        const char* contents;  // nullptr: the file is missing
+        const char* report;
+    } cases[] = {
+        {"data/images/footman.spr", "d",
+         "Программа прервана\nОшибка в загрузке спрайтов data\\images\\footman.spr: the file is too "
+         "short to hold a frame count"_cp},
+        {"data/images/grant.spr", nullptr,
+         "Программа прервана\nОшибка в загрузке спрайтов data\\images\\grant.spr: the file cannot be "
+         "opened"_cp},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        SetUp();  // a fresh display: the report of the case before released it
+        std::filesystem::remove(c.file);
+        if (c.contents != nullptr) {
+            FILE* f = std::fopen(c.file, "wb");
+            ASSERT_NE(f, nullptr);
+            std::fputs(c.contents, f);
+            std::fclose(f);
+        }
+        unit_count = 3;
+        EXPECT_FALSE(load_unit_sprites());
+        for (int race = 0; race < race_count; ++race)
+            for (int team = 0; team < team_count; ++team)
+                EXPECT_EQ(unit_images[race][team], -1);
+        EXPECT_EQ(unit_count, 3) << "the unit table is left alone";
+        ASSERT_EQ(headless_box_count(), 1);
+        EXPECT_STREQ(headless_box_text(0), c.report);
+    }
 }
 
 TEST_F(SpriteLoading, TreeFramesFillEntriesOneToFifteen)

@@ -35,6 +35,8 @@ static const configuration* chosen = nullptr;
 static int32_t passes_wanted = 100;
 static bool loop_ran = false;
 static bool loop_stuck = false;
+// The exit status the program's entry gave: 1 after a fatal report.
+static int program_status = 0;
 static void (*real_loop)() = nullptr;
 
 // The loop as the entry runs it, noting that it did run.
@@ -150,6 +152,12 @@ static void print_main_loop(FILE* out)
     std::fprintf(out, "%s", loop_ran ? "ran" : "did not run (start-up ended it)");
 }
 
+static void print_exit_status(FILE* out)
+{
+    std::fprintf(out, "%d%s", program_status,
+                 program_status != 0 ? " (a fatal report ended the program)" : "");
+}
+
 static void print_passes(FILE* out)
 {
     std::fprintf(out, "%d", static_cast<int>(headless_pass()));
@@ -247,6 +255,7 @@ struct summary_line {
 static const summary_line summary[] = {
     {"configuration", print_configuration},
     {"main loop", print_main_loop},
+    {"exit status", print_exit_status},
     {"passes run", print_passes},
     {"message boxes", print_boxes},
     {"dumps", print_dumps},
@@ -481,7 +490,7 @@ int main(int argc, char** argv)
     configuration run = *chosen;
     real_loop = run.main_loop;
     run.main_loop = watched_loop;
-    run_entry(run);
+    program_status = run_entry(run);
     end_process();
 
     // Dumps of passes the run never reached are counted in the summary; say
@@ -497,5 +506,7 @@ int main(int argc, char** argv)
     if (chosen == &sprite_editor_configuration && loop_ran)
         print_summary(sprite_editor_summary);
     print_checkpoints();
+    if (program_status != 0)
+        return program_status;
     return headless_dumps_failed() == 0 && !loop_stuck ? 0 : 1;
 }

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/cp1251.h"
+#include "core/fatal.h"
 #include "render/bmp.h"
 #include "render/colours.h"
 #include "render/draw.h"
@@ -81,15 +83,22 @@ bool load_unit_sprites()
         int32_t slot = -1;
         if (!load_team_bmp(slot, load.base, load.file)) {
             forget_unit_images();
+            fatal_file_error(main_window, "загрузке растра"_cp, load.file, last_bmp_error());
             return false;
         }
         unit_images[load.race][load.team] = slot;
     }
+    // Without its sprite set a race's units, the hero among the orcs, would
+    // all be invisible.
     for (int race = 0; race < race_count; ++race) {
-        if (load_sprite_file(race_sprite_files[race]))
-            build_race_anims(race);
-        else
-            std::memset(unit_anims[race], 0, sizeof unit_anims[race]);
+        if (!load_sprite_file(race_sprite_files[race])) {
+            forget_unit_images();
+            char path[sprite_path_size];
+            std::snprintf(path, sizeof path, "data\\images\\%s.spr", race_sprite_files[race]);
+            fatal_file_error(main_window, "загрузке спрайтов"_cp, path, sprite_data_refusal());
+            return false;
+        }
+        build_race_anims(race);
     }
     clear_units();
     return true;

@@ -47,10 +47,12 @@ extern int32_t draw_list_count;
 
 // Loads the nine team-coloured unit sheets into automatic image slots and
 // records them in unit_images; builds unit_anims of race 0 from the sprite
-// file "grant" and of race 1 from "footman" (a race whose file is refused
-// gets empty rolls); clears the unit table. False when a sheet does not load
-// (unit_images then all -1 again). Called by the game loop before the map is
-// loaded, and by the map editor's start-up.
+// file "grant" and of race 1 from "footman"; clears the unit table. False
+// when a sheet or a sprite file does not load (unit_images then all -1
+// again), after a fatal report naming the file and the loader's reason
+// ("загрузке растра" for a sheet, "загрузке спрайтов" for a sprite file).
+// Called by the game loop before the map is loaded, and by the map editor's
+// start-up.
 bool load_unit_sprites();
 
 // Builds the animation table of one race from the sprite data now in

@@ -104,8 +104,10 @@ bool start_game()
     if (!load_unit_sprites())
         return false;
     clear_layers();
-    if (!load_map("single"))
+    if (!load_map("single")) {
+        fatal_file_error(main_window, "загрузке карты"_cp, "data\\map\\single.map", map_refusal());
         return false;
+    }
     if (!setup_grids(map_width, map_height))
         return false;
     block_map();

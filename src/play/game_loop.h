@@ -41,8 +41,11 @@ void game_loop();
 // The start-up steps in order: tile sheets and tree image ("загрузке
 // растра" through fatal_error when one does not load), portrait, tree
 // frames, music, the five effects, music started, unit sprites, the map
-// "single", the grids, the camera on the hero. False when a step failed; the
-// loop then returns. Called by game_loop.
+// "single" ("загрузке карты" with the file and the loader's reason), the
+// grids, the camera on the hero. False when a step failed, each after its
+// fatal report (the sound and sprite loaders make their own); the loop then
+// returns. A missing tree frame file only leaves the trees undrawn. Called
+// by game_loop.
 bool start_game();
 
 // One frame: messages, the player's order, update_units, draw_world, the

@@ -17,18 +17,43 @@ glyph glyph_table[glyph_count] = {};
 int32_t font_slot_b = -1;
 int32_t font_slot_w = -1;
 
+// Why the last glyph table load was refused; "" after a success.
+static char glyph_refusal[120];
+
+// The file the last load_font stopped at and the loader's reason, kept as
+// they were (the loaders' own reasons change with their next load).
+static const char* font_failed_file = "";
+static char font_failed_reason[200];
+
+// Notes which file stopped load_font and why; returns false.
+static bool font_refused(const char* file, const char* reason)
+{
+    font_failed_file = file;
+    std::snprintf(font_failed_reason, sizeof font_failed_reason, "%s", reason);
+    return false;
+}
+
 bool load_font()
 {
-    if (!load_bmp(font_slot_b, "data\\font\\smallb.bmp"))
-        return false;
-    if (!load_bmp(font_slot_w, "data\\font\\smallw.bmp"))
-        return false;
-    load_glyph_table();
+    static const char smallb[] = "data\\font\\smallb.bmp";
+    static const char smallw[] = "data\\font\\smallw.bmp";
+    static const char table[] = "data\\font\\smf.fn";
+    if (!load_bmp(font_slot_b, smallb))
+        return font_refused(smallb, last_bmp_error());
+    if (!load_bmp(font_slot_w, smallw))
+        return font_refused(smallw, last_bmp_error());
+    if (!load_glyph_table())
+        return font_refused(table, glyph_table_refusal());
+    font_failed_file = "";
+    font_failed_reason[0] = 0;
     return true;
 }
 
-// Why the last glyph table load was refused; "" after a success.
-static char glyph_refusal[120];
+void font_failure(const char*& file, const char*& reason)
+{
+    file = font_failed_file;
+    reason = font_failed_reason;
+}
 
 // The record fields by name, for the refusal.
 static const char* const glyph_field_names[4] = {"x", "y", "width", "height"};

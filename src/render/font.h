@@ -21,9 +21,14 @@ extern glyph glyph_table[glyph_count];
 extern int32_t font_slot_b;
 extern int32_t font_slot_w;
 
-// Loads the two glyph images and the glyph table; false when an image fails.
-// The entry calls it once after the colours are set.
+// Loads the two glyph images and the glyph table; false when any of the
+// three files is missing or refused (without the table no text shows), with
+// font_failure telling which and why. The entry calls it once after the
+// colours are set and reports a failure.
 bool load_font();
+// The file the last failed load_font stopped at ("data\font\smf.fn") and
+// the loader's reason; both "" after a success. The entry's report.
+void font_failure(const char*& file, const char*& reason);
 // Reads data\font\smf.fn into glyph_table; a missing file, one that is not
 // exactly 4096 bytes or one with a field outside 0..4096 (0..4095 for x and
 // y) leaves the table as it was (text stays invisible) and returns false.

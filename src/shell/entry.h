@@ -14,15 +14,17 @@ struct configuration {
 };
 
 // Starts the program in the given configuration, runs its main loop and
-// returns 0 in every case: the fatal report installed, then window, screen
-// size, colour key, display, sound, colours, pitch, font, main loop,
-// WM_CLOSE. main() and the headless runner
-// call it.
+// returns the process's exit status: the fatal report installed, then
+// window, screen size, colour key, display, sound, colours, pitch, font
+// (a failure reported with its file and reason), main loop, WM_CLOSE. 0
+// after a normal end; 1 when the window could not be made, a start-up step
+// failed or a fatal report was shown (the main loop's own included).
+// main() and the headless runner call it.
 int run_entry(const configuration& config);
 
 // What the system does as the process ends: the WM_CLOSE that the entry
 // posted reaches the window, which is destroyed and releases the devices
-// (a window still up after a quiet start-up failure is destroyed likewise),
-// and the platform closes. main() and the headless runner call it after
+// (a window still up for any other reason is destroyed likewise), and the
+// platform closes. main() and the headless runner call it after
 // run_entry.
 void end_process();
