@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <vector>
 
@@ -126,9 +127,11 @@ struct run_result {
 };
 
 // Runs the checker with the arguments; its standard output, line by line.
+// A checker still running after a minute is stopped (a loader waiting on a
+// pipe fails the test rather than hanging it).
 run_result run(const std::string& arguments)
 {
-    std::string command = std::string(BRASK_DATACHECK) + " " + arguments + " 2>/dev/null";
+    std::string command = std::string("timeout 60 ") + BRASK_DATACHECK + " " + arguments + " 2>/dev/null";
     FILE* out = popen(command.c_str(), "r");
     run_result r {-1, {}};
     if (out == nullptr)
@@ -208,9 +211,9 @@ TEST(Datacheck, EachDamagedFileIsRefusedWithTheLoadersReason)
         {"short.map", bytes {1, 0}, "refused: size is 2 bytes, too short for a map file"},
         {"f.frm", [] { bytes b = frame_file(2); b.pop_back(); return b; }(),
          "refused: the file is shorter than its frame count needs"},
-        {"r.roll", frame_file(1), "refused: the file is shorter than its frame count needs"},
+        {"r.roll", frame_file(1), "refused: the roll block is missing: the file ends after its 1 frame"},
         {"s.spr", [] { bytes b = frame_file(0); b.resize(2 + 2048 + 256, 0x7F); return b; }(),
-         "refused: a roll slot names a frame above 1023"},
+         "refused: roll slot 0 of roll 0 names frame 32639, above 1023"},
         {"b.bmp", top_down,
          "refused: the rows are stored top-down (height -2), which is not read"},
         {"smf.fn", bad_glyph, "refused: glyph 97 has width -1, outside 0..4096"},
@@ -234,6 +237,86 @@ TEST(Datacheck, EachDamagedFileIsRefusedWithTheLoadersReason)
         ASSERT_FALSE(result.lines.empty());
         EXPECT_EQ(result.lines.back(), "8 files checked: 7 ok, 1 refused");
     }
+}
+
+// Each file named on its own: the line names the true cause of a refusal
+// (and which slot or entry), or says ok with a warning when the program
+// loads the file but not as it claims to be. A named pipe is refused at
+// once (the run is bounded, so a checker that waited would fail the test).
+TEST(Datacheck, NamesTheTrueCauseAndWarns)
+{
+    fs::remove_all("cause");
+    fs::create_directories("cause");
+    auto with32 = [](bytes b, size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+        return b;
+    };
+    bytes core = {'B', 'M'};
+    put32(core, 26 + 8), put32(core, 0), put32(core, 26), put32(core, 12);
+    put16(core, 2), put16(core, 1), put16(core, 1), put16(core, 24);
+    core.resize(core.size() + 8, 0);
+    bytes no_fmt = {'R', 'I', 'F', 'F', 12, 0, 0, 0, 'W', 'A', 'V', 'E', 'd', 'a', 't', 'a', 0, 0, 0, 0};
+    bytes fmt_after_data = no_fmt;
+    {
+        bytes fmt_chunk = wav(1, 22050, 0);
+        fmt_after_data.insert(fmt_after_data.end(), fmt_chunk.begin() + 12, fmt_chunk.begin() + 36);
+    }
+    bytes cut_short = with32(wav(1, 22050, 100), 40, 1200);
+    bytes sprite_block_missing = frame_file(0);
+    sprite_block_missing.resize(2 + 2048, 0);
+    bytes bad_entry = sprite_block_missing;
+    for (int i = 0; i < 64; ++i)
+        put32(bad_entry, i == 2 * 8 + 7 ? 64 : 0xFFFFFFFF);
+    // Three units, the second's slot empty and its cell cleared.
+    bytes gap = map_file(4, 3, {{0, 0}, {3, 2}, {1, 1}});
+    gap[6 + 14 * 12 + 32] = 0;
+    gap[4 + 8 * 12 + 6 * (2 * 4 + 3)] = 0, gap[4 + 8 * 12 + 6 * (2 * 4 + 3) + 2] = 0;
+    const struct {
+        const char* file;
+        bytes contents;
+        const char* line;
+    } rows[] = {
+        {"core.bmp", core,
+         "refused: the info header is 12 bytes, an OS/2 core header, which is not read (only "
+         "Windows headers of 40 bytes or more are)"},
+        {"tall.bmp", with32(bmp24(3, 2), 22, 5000),
+         "refused: the image height 5000 is not between 1 and 4096"},
+        {"fields.bmp", with32(bmp24(3, 2), 30, 3),
+         "refused: the pixels are laid out by bit fields (compression 3), which are not read"},
+        {"no_fmt.wav", no_fmt, "refused: the file has no fmt chunk"},
+        {"fmt_after.wav", fmt_after_data, "refused: the data chunk comes before the fmt chunk"},
+        {"cut.wav", cut_short,
+         "ok: PCM 16-bit mono 22050 Hz, 0.00 s, 244 bytes (warning: the data chunk claims 1200 "
+         "bytes but the file holds 200; the sound is cut short)"},
+        {"blocks.spr", sprite_block_missing,
+         "refused: the sprite block is missing: the file ends after its roll block"},
+        {"entry.spr", bad_entry,
+         "refused: the sprite entry of action 2, direction 7 is 64, outside -1..63"},
+        {"one.map", bytes {4}, "refused: size is 1 byte, too short for a map file"},
+        {"gap.map", gap,
+         "ok: 4x3 map, 2 unit slots (2 live), 0 trees, 0 rocks, 270 bytes (warning: 1 empty unit "
+         "slot inside the stored count of 3, closed up on loading)"},
+        {"pipe.map", {}, "refused: the file is not a regular file (a folder, pipe or device)"},
+        {"huge.bmp", {},
+         "refused: the file is larger than any 4096 x 4096 image (67174400 bytes at most)"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.file);
+        const fs::path path = fs::path("cause") / r.file;
+        if (std::string(r.file) == "pipe.map") {
+            ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        } else {
+            write(path, r.contents);
+            if (std::string(r.file) == "huge.bmp")
+                fs::resize_file(path, 70000000);  // sparse: nothing is written
+        }
+        run_result result = run(path.string());
+        ASSERT_EQ(result.lines.size(), 2u);
+        EXPECT_EQ(result.lines[0], path.string() + ": " + r.line);
+        EXPECT_EQ(result.status, std::string(r.line).rfind("ok", 0) == 0 ? 0 : 1);
+    }
+    fs::remove_all("cause");
 }
 
 TEST(Datacheck, FilesNamedOnTheCommandLine)

@@ -2,7 +2,9 @@
 // or folders (searched recursively), it loads each file of a kind the
 // program reads and prints one line per file:
 //   <file>: ok: <summary>          or          <file>: refused: <reason>
-// then a count. Exit status 0 when every file was ok, 1 when any was
+// (a file that loads but not whole, a sound cut short or a map whose empty
+// unit slots are closed up, is "ok: <summary> (warning: <what>)"), then a
+// count. Exit status 0 when every file was ok, 1 when any was
 // refused, 2 for a bad command line. The kinds go by name: .map, .frm,
 // .roll, .spr, .bmp, .fn (the glyph table smf.fn) and .wav.
 #include <algorithm>
@@ -72,6 +74,12 @@ verdict refused(const char* reason)
     return verdict {false, reason};
 }
 
+// "" for one, "s" for any other count.
+const char* plural(int64_t n)
+{
+    return n == 1 ? "" : "s";
+}
+
 __attribute__((format(printf, 1, 2))) verdict ok(const char* format, ...)
 {
     char text[300];
@@ -82,27 +90,27 @@ __attribute__((format(printf, 1, 2))) verdict ok(const char* format, ...)
     return verdict {true, text};
 }
 
-// Reads a whole file for the loaders that check bytes in memory.
-bool read_all(const std::string& path, std::vector<uint8_t>& bytes, verdict& why)
+// Reads a whole file of size bytes for the loaders that check bytes in memory.
+bool read_all(const std::string& path, int64_t size, std::vector<uint8_t>& bytes, verdict& why)
 {
-    file_id file = open_read(path.c_str());
-    if (file == invalid_file) {
-        why = refused("the file cannot be opened");
-        return false;
-    }
-    int64_t size = file_size(file);
-    close_file(file);
-    if (size < 0 || size > largest_checked_file) {
-        why = refused(size < 0 ? "the file cannot be read" : "the file is larger than 64 MiB");
+    if (size > largest_checked_file) {
+        why = refused("the file is larger than 64 MiB");
         return false;
     }
     bytes.resize(static_cast<size_t>(size) + 1);
     if (read_whole_file(path.c_str(), bytes.data(), size) != size) {
-        why = refused("the file cannot be read");
+        why = refused(file_problem_text(last_file_problem()));
         return false;
     }
     bytes.resize(static_cast<size_t>(size));
     return true;
+}
+
+// The unit slots a map file stores: its header's count.
+int stored_unit_slots(const std::vector<uint8_t>& bytes)
+{
+    const size_t at = 4 + 14 * static_cast<size_t>(map_width) * map_height;
+    return at + 1 < bytes.size() ? bytes[at] | bytes[at + 1] << 8 : 0;
 }
 
 verdict check_map(const std::vector<uint8_t>& bytes)
@@ -117,32 +125,42 @@ verdict check_map(const std::vector<uint8_t>& bytes)
             trees += object_layer[x][y].kind == object_tree;
             rocks += object_layer[x][y].kind == object_rock;
         }
-    return ok("%dx%d map, %d unit slot%s (%d live), %d tree%s, %d rock%s, %zu bytes", map_width,
-              map_height, unit_count, unit_count == 1 ? "" : "s", live, trees,
-              trees == 1 ? "" : "s", rocks, rocks == 1 ? "" : "s", bytes.size());
+    // Empty slots inside the stored count are closed up as the map loads.
+    const int closed = stored_unit_slots(bytes) - unit_count;
+    char warning[120] = "";
+    if (closed > 0)
+        std::snprintf(warning, sizeof warning,
+                      " (warning: %d empty unit slot%s inside the stored count of %d, closed up "
+                      "on loading)",
+                      closed, plural(closed), stored_unit_slots(bytes));
+    return ok("%dx%d map, %d unit slot%s (%d live), %d tree%s, %d rock%s, %zu byte%s%s", map_width,
+              map_height, unit_count, plural(unit_count), live, trees, plural(trees), rocks,
+              plural(rocks), bytes.size(), plural(static_cast<int64_t>(bytes.size())), warning);
 }
 
 verdict check_sprite_data(sprite_file_kind kind, const std::vector<uint8_t>& bytes)
 {
     if (!load_sprite_data_bytes(kind, bytes.data(), static_cast<int64_t>(bytes.size())))
         return refused(sprite_data_refusal());
+    const int64_t size = static_cast<int64_t>(bytes.size());
     if (kind == file_kind_frames)
-        return ok("frame file, %d frame%s, %zu bytes", frame_count, frame_count == 1 ? "" : "s",
-                  bytes.size());
+        return ok("frame file, %d frame%s, %lld byte%s", frame_count, plural(frame_count),
+                  static_cast<long long>(size), plural(size));
     int rolls = 0;
     for (const auto& roll : roll_table)
         rolls += std::any_of(roll, roll + roll_frame_slots, [](int32_t f) { return f != 0; });
     if (kind == file_kind_rolls)
-        return ok("roll file, %d frame%s, %d roll%s in use, %zu bytes", frame_count,
-                  frame_count == 1 ? "" : "s", rolls, rolls == 1 ? "" : "s", bytes.size());
+        return ok("roll file, %d frame%s, %d roll%s in use, %lld byte%s", frame_count,
+                  plural(frame_count), rolls, plural(rolls), static_cast<long long>(size),
+                  plural(size));
     int set = 0;
     for (const auto& row : sprite_table)
         set += static_cast<int>(std::count_if(row, row + sprite_direction_count,
                                               [](int32_t r) { return r != no_roll; }));
     return ok("sprite file, %d frame%s, %d roll%s in use, %d of 64 actions and directions set, "
-              "%zu bytes",
-              frame_count, frame_count == 1 ? "" : "s", rolls, rolls == 1 ? "" : "s", set,
-              bytes.size());
+              "%lld byte%s",
+              frame_count, plural(frame_count), rolls, plural(rolls), set,
+              static_cast<long long>(size), plural(size));
 }
 
 // Starts the headless display at the program's depth, as the entry does,
@@ -178,8 +196,8 @@ verdict check_image(const std::string& path, int64_t size)
     if (sheet && !load_team_bmp(slot, 100, path.c_str()))
         return refused(last_bmp_error());
     const surface* s = surface_table[slot];
-    return ok("%dx%d image, %d bits per pixel%s, %lld bytes", s->width, s->height, bits,
-              sheet ? ", team colours" : "", static_cast<long long>(size));
+    return ok("%dx%d image, %d bits per pixel%s, %lld byte%s", s->width, s->height, bits,
+              sheet ? ", team colours" : "", static_cast<long long>(size), plural(size));
 }
 
 verdict check_glyphs(const std::vector<uint8_t>& bytes)
@@ -189,8 +207,8 @@ verdict check_glyphs(const std::vector<uint8_t>& bytes)
     int glyphs = 0;
     for (const glyph& g : glyph_table)
         glyphs += g.width != 0 && g.height != 0;
-    return ok("glyph table, %d glyph%s, %zu bytes", glyphs, glyphs == 1 ? "" : "s",
-              bytes.size());
+    return ok("glyph table, %d glyph%s, %zu byte%s", glyphs, plural(glyphs), bytes.size(),
+              plural(static_cast<int64_t>(bytes.size())));
 }
 
 verdict check_wave(const std::string& path, int64_t size)
@@ -206,24 +224,36 @@ verdict check_wave(const std::string& path, int64_t size)
     const wave_format_record& f = *wave_format(reader);
     double seconds = static_cast<double>(wave_data_size(reader) / f.block_align) /
                      f.samples_per_second;
-    return ok("PCM %d-bit %s %u Hz, %.2f s, %lld bytes", f.bits_per_sample,
+    // A data chunk that claims more than the file holds plays what is there.
+    char warning[160] = "";
+    if (wave_data_claimed(reader) > wave_data_size(reader))
+        std::snprintf(warning, sizeof warning,
+                      " (warning: the data chunk claims %u bytes but the file holds %u; the sound "
+                      "is cut short)",
+                      wave_data_claimed(reader), wave_data_size(reader));
+    return ok("PCM %d-bit %s %u Hz, %.2f s, %lld byte%s%s", f.bits_per_sample,
               f.channels == 1 ? "mono" : "stereo", f.samples_per_second, seconds,
-              static_cast<long long>(size));
+              static_cast<long long>(size), plural(size), warning);
 }
 
 verdict check_file(const std::string& path, file_kind kind)
 {
-    std::error_code error;
-    int64_t size = static_cast<int64_t>(fs::file_size(path, error));
-    if (error)
-        return refused("the file cannot be opened");
+    // Opened as the loaders open files: a named pipe or a device is refused
+    // at once, never waited on.
+    file_id file = open_read(path.c_str());
+    if (file == invalid_file)
+        return refused(file_problem_text(last_file_problem()));
+    int64_t size = file_size(file);
+    close_file(file);
+    if (size < 0)
+        return refused(file_problem_text(file_unreadable));
     if (kind == file_kind::image)
         return check_image(path, size);
     if (kind == file_kind::wave)
         return check_wave(path, size);
     std::vector<uint8_t> bytes;
     verdict why {false, ""};
-    if (!read_all(path, bytes, why))
+    if (!read_all(path, size, bytes, why))
         return why;
     switch (kind) {
     case file_kind::map: return check_map(bytes);

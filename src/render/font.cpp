@@ -77,8 +77,8 @@ bool load_glyph_bytes(const uint8_t* data, int64_t size)
 {
     if (size != glyph_file_size) {
         std::snprintf(glyph_refusal, sizeof glyph_refusal,
-                      "size is %lld bytes, a glyph table has exactly 4096",
-                      static_cast<long long>(size));
+                      "size is %lld byte%s, a glyph table has exactly 4096",
+                      static_cast<long long>(size), size == 1 ? "" : "s");
         return false;
     }
     // Every field lies inside the largest image: no glyph can then make the

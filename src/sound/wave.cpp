@@ -60,6 +60,29 @@ static bool read_format(byte_reader& r, uint32_t size, wave_format_record& forma
     return true;
 }
 
+// Whether a "fmt " chunk follows a data chunk of size bytes whose body
+// starts at r.pos: the two reasons a data chunk without a format before it
+// can have.
+static bool format_follows(byte_reader r, uint32_t size)
+{
+    int64_t skip = static_cast<int64_t>(size) + (size & 1);
+    if (!r.has(skip))
+        return false;
+    r.skip(skip);
+    while (r.has(8)) {
+        const uint8_t* id = r.data + r.pos;
+        r.skip(4);
+        uint32_t next = r.u32();
+        if (has_tag(id, "fmt "))
+            return true;
+        skip = static_cast<int64_t>(next) + (next & 1);
+        if (!r.has(skip))
+            return false;
+        r.skip(skip);
+    }
+    return false;
+}
+
 // Walks the chunks after the RIFF header; fills the reader's format and
 // data fields. The data chunk ends the walk.
 static bool walk_chunks(wave_reader& reader)
@@ -79,11 +102,14 @@ static bool walk_chunks(wave_reader& reader)
             have_format = true;
             r.pos = body;
         } else if (has_tag(id, "data")) {
-            if (!have_format) return refuse("the data chunk comes before the fmt chunk");
+            if (!have_format)
+                return refuse(format_follows(r, size) ? "the data chunk comes before the fmt chunk"
+                                                      : "the file has no fmt chunk");
             int64_t present = reader.file_bytes - r.pos;
             reader.data_offset = static_cast<uint32_t>(r.pos);
             // A size past the end of the file is cut to the bytes present.
             reader.data_size = size <= present ? size : static_cast<uint32_t>(present);
+            reader.data_claimed = size;
             return true;
         }
         // Chunks are padded to an even length.
@@ -146,6 +172,7 @@ void wave_close(wave_reader& reader)
     reader.data_offset = 0;
     reader.cursor = 0;
     reader.data_size = 0;
+    reader.data_claimed = 0;
 }
 
 void wave_rewind(wave_reader& reader)
@@ -174,6 +201,11 @@ int32_t wave_read(wave_reader& reader, uint8_t* destination, int32_t n)
 uint32_t wave_data_size(const wave_reader& reader)
 {
     return reader.view != nullptr ? reader.data_size : 0;
+}
+
+uint32_t wave_data_claimed(const wave_reader& reader)
+{
+    return reader.view != nullptr ? reader.data_claimed : 0;
 }
 
 const wave_format_record* wave_format(const wave_reader& reader)

@@ -26,6 +26,7 @@ struct wave_reader {
     uint32_t data_offset = 0;        // file offset of the first sample byte (44 canonically)
     uint32_t cursor = 0;             // file offset of the next sample byte
     uint32_t data_size = 0;          // sample bytes, cut to what the file holds
+    uint32_t data_claimed = 0;       // sample bytes the data chunk states (more when cut short)
 
     wave_reader() = default;
     wave_reader(const wave_reader&) = delete;
@@ -55,6 +56,11 @@ int32_t wave_read(wave_reader& reader, uint8_t* destination, int32_t n);
 
 // The sample bytes of the open file, or 0 when closed.
 uint32_t wave_data_size(const wave_reader& reader);
+
+// The sample bytes the open file's data chunk states, or 0 when closed: more
+// than wave_data_size when the file ends before its samples do (the sound
+// then plays what is there). The data checker warns of it.
+uint32_t wave_data_claimed(const wave_reader& reader);
 
 // The format record of the open file, or null when closed.
 const wave_format_record* wave_format(const wave_reader& reader);

@@ -1,6 +1,8 @@
 #include "sprites/sprite_data.h"
 
 #include <climits>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 #include "core/byte_reader.h"
@@ -40,17 +42,21 @@ static uint8_t load_buffer[largest_file + 1];
 static uint8_t save_buffer[largest_file];
 
 // The reason for the last refused load or save; "" after a success.
-static const char* last_refusal = "";
+static char last_refusal[160];
 
-static bool refuse(const char* reason)
+// Records the reason for a refusal and returns false.
+__attribute__((format(printf, 1, 2))) static bool refuse(const char* format, ...)
 {
-    last_refusal = reason;
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(last_refusal, sizeof last_refusal, format, args);
+    va_end(args);
     return false;
 }
 
 static bool accept()
 {
-    last_refusal = "";
+    last_refusal[0] = 0;
     return true;
 }
 
@@ -119,25 +125,45 @@ static bool check_file(sprite_file_kind kind, const uint8_t* data, int64_t size,
         return refuse("the file is too short to hold a frame count");
     count = static_cast<int>(reader.u16());
     if (count > max_frame_count)
-        return refuse("the frame count is above 1023");
+        return refuse("the frame count %d is above 1023", count);
+    const int64_t frames_end = count_bytes + static_cast<int64_t>(record_bytes(kind)) * count;
+    const int64_t rolls_end = frames_end + roll_block_bytes;
     int64_t expected = sprite_file_size(kind, count);
-    if (size < expected)
+    // A short file: which block it ends in, so that a frame file named as a
+    // roll file (or a roll file as a sprite file) says so.
+    if (size < frames_end)
         return refuse("the file is shorter than its frame count needs");
+    if (size < expected && has_rolls(kind) && size < rolls_end) {
+        if (size == frames_end)
+            return refuse("the roll block is missing: the file ends after its %d frame%s", count,
+                          count == 1 ? "" : "s");
+        return refuse("the file ends inside its roll block (%lld of %d bytes)",
+                      static_cast<long long>(size - frames_end), roll_block_bytes);
+    }
+    if (size < expected) {
+        if (size == rolls_end)
+            return refuse("the sprite block is missing: the file ends after its roll block");
+        return refuse("the file ends inside its sprite block (%lld of %d bytes)",
+                      static_cast<long long>(size - rolls_end), sprite_block_bytes);
+    }
     if (size > expected)
         return refuse("the file is longer than its frame count needs");
 
     reader.skip(static_cast<int64_t>(record_bytes(kind)) * count);
     if (has_rolls(kind)) {
         for (int i = 0; i < roll_count * roll_frame_slots; ++i) {
-            if (reader.u16() > static_cast<uint32_t>(max_frame_count))
-                return refuse("a roll slot names a frame above 1023");
+            uint32_t frame = reader.u16();
+            if (frame > static_cast<uint32_t>(max_frame_count))
+                return refuse("roll slot %d of roll %d names frame %u, above 1023",
+                              i % roll_frame_slots, i / roll_frame_slots, frame);
         }
     }
     if (kind == file_kind_sprites) {
         for (int i = 0; i < sprite_action_count * sprite_direction_count; ++i) {
             int32_t entry = reader.i32();
             if (entry < no_roll || entry >= roll_count)
-                return refuse("a sprite entry is outside -1..63");
+                return refuse("the sprite entry of action %d, direction %d is %d, outside -1..63",
+                              i / sprite_direction_count, i % sprite_direction_count, entry);
         }
     }
     if (!reader.ok)
@@ -186,7 +212,7 @@ static bool load_kind(sprite_file_kind kind, const char* name)
         return false;
     int64_t size = read_whole_file(path, load_buffer, sizeof load_buffer);
     if (size < 0)
-        return refuse(file_problem_text(last_file_problem()));
+        return refuse("%s", file_problem_text(last_file_problem()));
     return load_sprite_data_bytes(kind, load_buffer, size);
 }
 
@@ -211,19 +237,21 @@ bool load_sprite_file(const char* name)
 static bool check_tables(sprite_file_kind kind)
 {
     if (frame_count < 0 || frame_count > max_frame_count)
-        return refuse("the frame count is outside 0..1023");
+        return refuse("the frame count %d is outside 0..1023", frame_count);
     if (has_rolls(kind)) {
         for (int roll = 0; roll < roll_count; ++roll)
             for (int slot = 0; slot < roll_frame_slots; ++slot)
                 if (roll_table[roll][slot] < 0 || roll_table[roll][slot] > max_frame_count)
-                    return refuse("a roll slot names a frame outside 0..1023");
+                    return refuse("roll slot %d of roll %d names frame %d, outside 0..1023", slot,
+                                  roll, roll_table[roll][slot]);
     }
     if (kind == file_kind_sprites) {
         for (int action = 0; action < sprite_action_count; ++action)
             for (int direction = 0; direction < sprite_direction_count; ++direction) {
                 int32_t entry = sprite_table[action][direction];
                 if (entry < no_roll || entry >= roll_count)
-                    return refuse("a sprite entry is outside -1..63");
+                    return refuse("the sprite entry of action %d, direction %d is %d, outside -1..63",
+                                  action, direction, entry);
             }
     }
     return true;

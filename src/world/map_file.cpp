@@ -85,6 +85,12 @@ static bool map_path(const char* name, char (&path)[map_name_size])
     return true;
 }
 
+// "byte" or "bytes" for a size in a refusal.
+static const char* bytes_word(int64_t n)
+{
+    return n == 1 ? "byte" : "bytes";
+}
+
 static bool in_range(uint32_t value, uint32_t lo, uint32_t hi)
 {
     return value >= lo && value <= hi;
@@ -94,7 +100,8 @@ static bool in_range(uint32_t value, uint32_t lo, uint32_t hi)
 static bool check_header(const uint8_t* data, int64_t size, int& width, int& height, int& units)
 {
     if (size < 6)
-        return refuse("size is %lld bytes, too short for a map file", static_cast<long long>(size));
+        return refuse("size is %lld %s, too short for a map file", static_cast<long long>(size),
+                      bytes_word(size));
     byte_reader in {data, size};
     width = static_cast<int>(in.u16());
     height = static_cast<int>(in.u16());
@@ -104,8 +111,8 @@ static bool check_header(const uint8_t* data, int64_t size, int& width, int& hei
         return refuse("height %d is outside 1..%d", height, max_map_size);
     int64_t count_at = 4 + 14LL * width * height;
     if (size < count_at + 2)
-        return refuse("size is %lld bytes, too short for a %dx%d map (at least %lld)",
-                      static_cast<long long>(size), width, height,
+        return refuse("size is %lld %s, too short for a %dx%d map (at least %lld)",
+                      static_cast<long long>(size), bytes_word(size), width, height,
                       static_cast<long long>(map_file_size(width, height, 0)));
     in.pos = count_at;
     units = static_cast<int>(in.u16());
@@ -113,8 +120,8 @@ static bool check_header(const uint8_t* data, int64_t size, int& width, int& hei
         return refuse("unit count %d is outside 0..%d", units, max_live_units);
     int64_t expected = map_file_size(width, height, units);
     if (size != expected)
-        return refuse("size is %lld bytes, expected %lld for a %dx%d map with %d unit%s",
-                      static_cast<long long>(size), static_cast<long long>(expected), width,
+        return refuse("size is %lld %s, expected %lld for a %dx%d map with %d unit%s",
+                      static_cast<long long>(size), bytes_word(size), static_cast<long long>(expected), width,
                       height, units, units == 1 ? "" : "s");
     return true;
 }
