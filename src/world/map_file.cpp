@@ -121,8 +121,9 @@ static bool check_header(const uint8_t* data, int64_t size, int& width, int& hei
     int64_t expected = map_file_size(width, height, units);
     if (size != expected)
         return refuse("size is %lld %s, expected %lld for a %dx%d map with %d unit%s",
-                      static_cast<long long>(size), bytes_word(size), static_cast<long long>(expected), width,
-                      height, units, units == 1 ? "" : "s");
+                      static_cast<long long>(size), bytes_word(size),
+                      static_cast<long long>(expected), width, height, units,
+                      units == 1 ? "" : "s");
     return true;
 }
 
