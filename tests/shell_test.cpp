@@ -154,4 +154,48 @@ TEST_F(ShellTest, DrainKeepsArrivalOrder)
     EXPECT_EQ(cursor_x, 30);
 }
 
+// Typed characters reach the latch one a pass, in the order typed: a reader
+// that takes each gets every one; one left unread gives way to the next
+// waiting; with none waiting it stays; past the queue's room they drop.
+TEST_F(ShellTest, TypedCharactersArriveOneAPassInOrder)
+{
+    open_window();
+    for (char c : std::string("abc"))
+        headless_add_event({0, event_char, 0, 0, c});
+    headless_add_event({3, event_char, 0, 0, 'd'});
+    headless_add_event({3, event_char, 0, 0, 'e'});
+    struct {
+        bool take;      // the pass's reader takes the character
+        uint8_t typed;  // typed_char after the pass's drain
+        uint8_t ready;  // char_ready after it
+    } passes[] = {
+        {true, 'a', 1},   {true, 'b', 1},  {false, 'c', 1},  // "c" is left unread
+        {true, 'd', 1},                                      // and gives way to "d"
+        {false, 'e', 1},  {false, 'e', 1},                   // nothing waits: "e" stays
+        {true, 'e', 1},   {true, 'e', 0},
+    };
+    for (const auto& p : passes) {
+        SCOPED_TRACE(headless_pass());
+        drain_messages();
+        EXPECT_EQ(typed_char, p.typed);
+        EXPECT_EQ(char_ready, p.ready);
+        if (p.take) char_ready = 0;
+        platform_present(nullptr, 0, 0, 0);
+    }
+    // More than the queue holds, in one pass: the first typed_queue_size come.
+    for (int i = 0; i < typed_queue_size + 10; ++i)
+        headless_add_event({headless_pass(), event_char, 0, 0, i & 0xFF});
+    int arrived = 0;
+    for (int pass = 0; pass < typed_queue_size + 10; ++pass) {
+        drain_messages();
+        if (char_ready) {
+            EXPECT_EQ(typed_char, arrived & 0xFF);
+            ++arrived;
+        }
+        char_ready = 0;
+        platform_present(nullptr, 0, 0, 0);
+    }
+    EXPECT_EQ(arrived, typed_queue_size);
+}
+
 }  // namespace

@@ -14,6 +14,14 @@ int32_t right_press_x = 0, right_press_y = 0;
 uint8_t typed_char = 0;
 uint8_t char_ready = 0;
 
+// Typed characters waiting for their pass, a ring, oldest first.
+static uint8_t typed_queue[typed_queue_size];
+static int typed_head = 0;
+static int typed_length = 0;
+
+// Whether drain_messages has a pass open.
+static bool pass_open = false;
+
 // The frame meter: calls since the last measurement, the times of the
 // previous and the latest measurement, and the rate they gave.
 static int32_t fps_calls = 0;
@@ -65,7 +73,65 @@ bool typed(char c)
     return char_ready && typed_char == static_cast<uint8_t>(c);
 }
 
-bool latch_message(uint32_t message, uint32_t position, uint32_t character)
+// A typed character joins the queue; past its bound it is dropped.
+static void queue_typed(uint8_t c)
+{
+    if (typed_length == typed_queue_size) return;
+    typed_queue[(typed_head + typed_length) % typed_queue_size] = c;
+    ++typed_length;
+}
+
+void latch_begin_pass()
+{
+    pass_open = true;
+}
+
+void latch_end_pass()
+{
+    pass_open = false;
+    if (typed_length == 0) return;
+    typed_char = typed_queue[typed_head];
+    char_ready = 1;
+    typed_head = (typed_head + 1) % typed_queue_size;
+    --typed_length;
+}
+
+int typed_waiting()
+{
+    return typed_length;
+}
+
+bool enter_pressed()
+{
+    if (char_ready && typed_char == 13) {
+        char_ready = 0;
+        return true;
+    }
+    for (int i = 0; i < typed_length; ++i)
+        if (typed_queue[(typed_head + i) % typed_queue_size] == 13) return false;
+    return platform_key_held(key_enter);
+}
+
+// The messages the latch takes.
+static bool input_message(uint32_t message)
+{
+    switch (message) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+    case WM_CHAR:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// One message into the latch, within the open pass.
+static bool latch_in_pass(uint32_t message, uint32_t position, uint32_t character)
 {
     switch (message) {
     case WM_MOUSEMOVE:
@@ -102,12 +168,22 @@ bool latch_message(uint32_t message, uint32_t position, uint32_t character)
         right_press_y = cursor_y;
         return true;
     case WM_CHAR:
-        typed_char = static_cast<uint8_t>(character & 0xFF);
-        char_ready = 1;
+        queue_typed(static_cast<uint8_t>(character & 0xFF));
         return true;
     default:
         return false;
     }
+}
+
+bool latch_message(uint32_t message, uint32_t position, uint32_t character)
+{
+    if (pass_open) return latch_in_pass(message, position, character);
+    if (!input_message(message)) return false;
+    // Outside drain_messages the message is a pass of its own.
+    latch_begin_pass();
+    latch_in_pass(message, position, character);
+    latch_end_pass();
+    return true;
 }
 
 int32_t measure_fps()
@@ -131,6 +207,8 @@ void reset_input_latch()
     right_press_x = right_press_y = 0;
     typed_char = 0;
     char_ready = 0;
+    typed_head = typed_length = 0;
+    pass_open = false;
     fps_calls = 0;
     fps_previous_time = 0;
     fps_latest_time = 0;
