@@ -21,6 +21,12 @@ static int typed_length = 0;
 
 // Whether drain_messages has a pass open.
 static bool pass_open = false;
+// A button pressed since the pass opened, and a release of it held back to
+// the next pass, so that the pass still sees the button down.
+static bool left_pressed_in_pass = false;
+static bool right_pressed_in_pass = false;
+static bool left_release_held = false;
+static bool right_release_held = false;
 
 // The frame meter: calls since the last measurement, the times of the
 // previous and the latest measurement, and the rate they gave.
@@ -60,7 +66,15 @@ bool hit_left_press(int32_t x, int32_t y, int32_t w, int32_t h)
 
 bool hit_left_release(int32_t x, int32_t y, int32_t w, int32_t h)
 {
-    return take_point(left_release_x, left_release_y, x, y, w, h);
+    if (!take_point(left_release_x, left_release_y, x, y, w, h)) return false;
+    // A quick click that a control takes is over: the button no longer
+    // reads as held, so the click does not reach what lies under the
+    // control in the same pass (a dialog's button over the map view).
+    if (left_release_held) {
+        left_down = 0;
+        left_release_held = false;
+    }
+    return true;
 }
 
 bool hit_right_press(int32_t x, int32_t y, int32_t w, int32_t h)
@@ -83,6 +97,10 @@ static void queue_typed(uint8_t c)
 
 void latch_begin_pass()
 {
+    if (left_release_held) left_down = 0;
+    if (right_release_held) right_down = 0;
+    left_release_held = right_release_held = false;
+    left_pressed_in_pass = right_pressed_in_pass = false;
     pass_open = true;
 }
 
@@ -144,9 +162,16 @@ static bool latch_in_pass(uint32_t message, uint32_t position, uint32_t characte
         left_down = 1;
         left_press_x = cursor_x;
         left_press_y = cursor_y;
+        left_pressed_in_pass = true;
+        left_release_held = false;
         return true;
     case WM_LBUTTONUP:
-        left_down = 0;
+        // The click is latched now; a press of this pass keeps the button
+        // down until the next one.
+        if (left_pressed_in_pass)
+            left_release_held = true;
+        else
+            left_down = 0;
         left_release_x = cursor_x;
         left_release_y = cursor_y;
         return true;
@@ -159,9 +184,14 @@ static bool latch_in_pass(uint32_t message, uint32_t position, uint32_t characte
         right_down = 1;
         right_press_x = cursor_x;
         right_press_y = cursor_y;
+        right_pressed_in_pass = true;
+        right_release_held = false;
         return true;
     case WM_RBUTTONUP:
-        right_down = 0;
+        if (right_pressed_in_pass)
+            right_release_held = true;
+        else
+            right_down = 0;
         return true;
     case WM_RBUTTONDBLCLK:
         right_press_x = cursor_x;
@@ -209,6 +239,8 @@ void reset_input_latch()
     char_ready = 0;
     typed_head = typed_length = 0;
     pass_open = false;
+    left_pressed_in_pass = right_pressed_in_pass = false;
+    left_release_held = right_release_held = false;
     fps_calls = 0;
     fps_previous_time = 0;
     fps_latest_time = 0;

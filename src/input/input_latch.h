@@ -5,7 +5,11 @@
 // The latch works in passes, as the loops read it: drain_messages opens a
 // pass before it dispatches the queued messages and closes it after them.
 // Typed characters wait in a queue and reach typed_char one a pass, so none
-// is lost when several arrive in one pass. A message dispatched outside
+// is lost when several arrive in one pass. A button pressed during a pass
+// reads as held for that pass even when it was released in the same pass
+// (its release point is latched at once, its release reaches left_down or
+// right_down as the next pass opens), so a loop that reads the button once
+// a pass never misses a quick click. A message dispatched outside
 // drain_messages is a pass of its own.
 #pragma once
 
@@ -30,7 +34,8 @@ extern uint8_t char_ready;  // 1 until a reader takes typed_char
 // Rectangle tests; a point is inside when x <= px <= x + w and
 // y <= py <= y + h (the far edges belong to the rectangle).
 bool cursor_in(int32_t x, int32_t y, int32_t w, int32_t h);
-// These three consume the latched point on a hit.
+// These three consume the latched point on a hit. A click of this pass that
+// hit_left_release takes also lets the button go at once.
 bool hit_left_press(int32_t x, int32_t y, int32_t w, int32_t h);
 bool hit_left_release(int32_t x, int32_t y, int32_t w, int32_t h);
 bool hit_right_press(int32_t x, int32_t y, int32_t w, int32_t h);
@@ -44,7 +49,8 @@ bool typed(char c);
 // the window procedure.
 bool latch_message(uint32_t message, uint32_t position, uint32_t character);
 
-// Opens a pass. Called by drain_messages before it dispatches anything.
+// Opens a pass: a release held back from the last pass drops its button.
+// Called by drain_messages before it dispatches anything.
 void latch_begin_pass();
 // Closes a pass: the oldest waiting character becomes typed_char, with
 // char_ready set. A character that no reader took in the pass before gives
