@@ -122,7 +122,9 @@ int typed_waiting()
 bool enter_pressed()
 {
     if (char_ready && typed_char == 13) {
+        // The carriage return and the key's press are one Enter: take both.
         char_ready = 0;
+        platform_key_held(key_enter);
         return true;
     }
     for (int i = 0; i < typed_length; ++i)

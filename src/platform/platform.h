@@ -63,6 +63,12 @@ bool platform_next_message(platform_message& out);
 // Queues a message for the window (PostMessage).
 void platform_post_message(uint32_t message);
 
+// Whether the key is down, as the loops ask once a pass: held now, or
+// pressed since the last time it was asked, so that a tap shorter than a
+// pass still reads as down once. A press no one asks about is forgotten once
+// the pass after the one it arrived in has been presented, so a key tapped
+// where no loop reads it (Escape or Delete in a dialog) does not act later,
+// in the loop the dialog returns to.
 bool platform_key_held(held_key key);
 
 // Milliseconds since an arbitrary start (wraps at 2^32). Headless: a virtual

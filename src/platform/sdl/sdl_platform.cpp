@@ -27,6 +27,17 @@ static int last_mouse_y = -1;
 // Whether SDL's video part is started (by the window).
 static bool video_subsystem = false;
 
+// The keys of each held key (Enter has two).
+static const SDL_Scancode key_scancodes[held_key_count][2] = {
+    {SDL_SCANCODE_ESCAPE, SDL_SCANCODE_ESCAPE}, {SDL_SCANCODE_RETURN, SDL_SCANCODE_KP_ENTER},
+    {SDL_SCANCODE_DELETE, SDL_SCANCODE_DELETE}, {SDL_SCANCODE_LEFT, SDL_SCANCODE_LEFT},
+    {SDL_SCANCODE_RIGHT, SDL_SCANCODE_RIGHT},   {SDL_SCANCODE_UP, SDL_SCANCODE_UP},
+    {SDL_SCANCODE_DOWN, SDL_SCANCODE_DOWN},
+};
+// A key pressed since it was last asked about, and the pass of that press.
+static bool keys_pressed[held_key_count];
+static uint32_t key_press_pass[held_key_count];
+
 static void enqueue(uint32_t message, uint32_t position, uint32_t character)
 {
     if (queue_length == queue_size) return;
@@ -64,6 +75,8 @@ bool platform_create_window(const char* title, int width, int height)
     sdl_fullscreen = true;
     queue_length = 0;
     last_mouse_x = last_mouse_y = -1;
+    for (bool& pressed : keys_pressed)
+        pressed = false;
     SDL_StartTextInput();
     return true;
 }
@@ -152,6 +165,17 @@ static void type_text(const char* utf8)
         enqueue(WM_CHAR, 0, static_cast<uint8_t>(bytes[i]));
 }
 
+// Notes a press of one of the held keys, so that a tap released before the
+// loop asks still reads as down once.
+static void note_press(SDL_Scancode scancode)
+{
+    for (int k = 0; k < held_key_count; ++k) {
+        if (key_scancodes[k][0] != scancode && key_scancodes[k][1] != scancode) continue;
+        keys_pressed[k] = true;
+        key_press_pass[k] = sdl_presents;
+    }
+}
+
 static void translate(const SDL_Event& e)
 {
     switch (e.type) {
@@ -183,7 +207,9 @@ static void translate(const SDL_Event& e)
     case SDL_KEYDOWN: {
         SDL_Keycode key = e.key.keysym.sym;
         bool enter = key == SDLK_RETURN || key == SDLK_KP_ENTER;
-        if (enter && (e.key.keysym.mod & KMOD_ALT) != 0) {
+        bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
+        if (e.key.repeat == 0 && !(enter && alt)) note_press(e.key.keysym.scancode);
+        if (enter && alt) {
             if (e.key.repeat == 0) sdl_toggle_fullscreen();
         } else if (enter) {
             enqueue(WM_CHAR, 0, 13);
@@ -238,21 +264,14 @@ void platform_post_message(uint32_t message)
 
 bool platform_key_held(held_key key)
 {
-    if (!video_subsystem) return false;
+    if (!video_subsystem || key < 0 || key >= held_key_count) return false;
+    bool pressed = keys_pressed[key] && sdl_presents - key_press_pass[key] <= 1;
+    keys_pressed[key] = false;
     const Uint8* state = SDL_GetKeyboardState(nullptr);
-    switch (key) {
-    case key_escape: return state[SDL_SCANCODE_ESCAPE] != 0;
-    case key_enter:
-        // Alt+Enter switches the window; it is not an Enter for the loops.
-        if ((SDL_GetModState() & KMOD_ALT) != 0) return false;
-        return state[SDL_SCANCODE_RETURN] != 0 || state[SDL_SCANCODE_KP_ENTER] != 0;
-    case key_delete: return state[SDL_SCANCODE_DELETE] != 0;
-    case key_left: return state[SDL_SCANCODE_LEFT] != 0;
-    case key_right: return state[SDL_SCANCODE_RIGHT] != 0;
-    case key_up: return state[SDL_SCANCODE_UP] != 0;
-    case key_down: return state[SDL_SCANCODE_DOWN] != 0;
-    default: return false;
-    }
+    bool held = state[key_scancodes[key][0]] != 0 || state[key_scancodes[key][1]] != 0;
+    // Alt+Enter switches the window; it is not an Enter for the loops.
+    if (key == key_enter && held && (SDL_GetModState() & KMOD_ALT) != 0) held = false;
+    return held || pressed;
 }
 
 uint32_t platform_milliseconds()

@@ -24,6 +24,8 @@ static int created_height = 768;
 static std::chrono::steady_clock::time_point last_present {};
 static bool presented_before = false;
 
+uint32_t sdl_presents = 0;
+
 void sdl_frame_size(int& width, int& height)
 {
     width = frame_width > 0 ? frame_width : created_width;
@@ -99,6 +101,7 @@ static void pace()
 
 void platform_present(const uint16_t* pixels, int width, int height, int pitch_bytes)
 {
+    ++sdl_presents;
     pace();
     if (renderer == nullptr || texture == nullptr || sdl_window_closed || pixels == nullptr) return;
     if (width != frame_width || height != frame_height || pitch_bytes < 2 * width) return;
