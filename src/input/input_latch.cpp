@@ -6,6 +6,7 @@
 
 int32_t cursor_x = 0;
 int32_t cursor_y = 0;
+uint8_t cursor_inside = 0;
 uint8_t left_down = 0;
 uint8_t right_down = 0;
 int32_t left_press_x = 0, left_press_y = 0;
@@ -137,6 +138,7 @@ static bool input_message(uint32_t message)
 {
     switch (message) {
     case WM_MOUSEMOVE:
+    case WM_MOUSELEAVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
@@ -157,6 +159,11 @@ static bool latch_in_pass(uint32_t message, uint32_t position, uint32_t characte
     case WM_MOUSEMOVE:
         cursor_x = static_cast<int32_t>(position & 0xFFFF);
         cursor_y = static_cast<int32_t>(position >> 16);
+        cursor_inside = 1;
+        return true;
+    case WM_MOUSELEAVE:
+        // The cursor keeps its last place, which no longer counts as an edge.
+        cursor_inside = 0;
         return true;
     // Button messages latch the cursor as the last move left it, not a
     // position of their own.
@@ -233,6 +240,7 @@ int32_t measure_fps()
 void reset_input_latch()
 {
     cursor_x = cursor_y = 0;
+    cursor_inside = 0;
     left_down = right_down = 0;
     left_press_x = left_press_y = 0;
     left_release_x = left_release_y = 0;

@@ -23,6 +23,10 @@ constexpr int typed_queue_size = 256;
 
 extern int32_t cursor_x;  // cursor in screen pixels
 extern int32_t cursor_y;
+// 1 while the pointer is over the picture: set by WM_MOUSEMOVE, cleared by
+// WM_MOUSELEAVE, 0 before the first move. Edge scrolling and the map
+// editor's brush act only while it is set.
+extern uint8_t cursor_inside;
 extern uint8_t left_down;   // left button held
 extern uint8_t right_down;  // right button held
 extern int32_t left_press_x, left_press_y;

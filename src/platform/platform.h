@@ -21,11 +21,15 @@ enum window_message : uint32_t {
     WM_RBUTTONDOWN = 0x0204,
     WM_RBUTTONUP = 0x0205,
     WM_RBUTTONDBLCLK = 0x0206,
+    WM_MOUSELEAVE = 0x02A3,
 };
 
 // One message: for WM_MOUSEMOVE, position = x | (y << 16) in screen pixels of
 // the configured screen size; for WM_CHAR, character = the code page 1251
-// byte (8 Backspace, 13 Enter).
+// byte (8 Backspace, 13 Enter). WM_MOUSELEAVE says the pointer is no longer
+// over the picture (it left the window, the window lost the focus, or the
+// window changed between full screen and a window); the next WM_MOUSEMOVE
+// brings it back.
 struct platform_message {
     uint32_t message;
     uint32_t position;

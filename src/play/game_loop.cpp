@@ -257,7 +257,9 @@ void scroll_at_edges()
         return;
     scroll_counter = 0;
     const int32_t w = screen_width, h = screen_height;
-    if (!left_down) {
+    // A pointer that left the window, or that a change of window mode moved,
+    // is at no edge.
+    if (!left_down && cursor_inside) {
         if (cursor_in(0, 0, 1, h))
             --camera_x;
         if (cursor_in(w - 1, 0, 1, h))

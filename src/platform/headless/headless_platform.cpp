@@ -254,6 +254,7 @@ static void deliver(const headless_event& e)
     case event_right_down: enqueue(WM_RBUTTONDOWN, 0, 0); break;
     case event_right_up: enqueue(WM_RBUTTONUP, 0, 0); break;
     case event_right_double: enqueue(WM_RBUTTONDBLCLK, 0, 0); break;
+    case event_leave: enqueue(WM_MOUSELEAVE, 0, 0); break;
     case event_char: enqueue(WM_CHAR, 0, static_cast<uint32_t>(e.value) & 0xFF); break;
     case event_key_down:
         keys[e.value] = true;

@@ -24,6 +24,15 @@ static int queue_length = 0;
 static int last_mouse_x = -1;
 static int last_mouse_y = -1;
 
+// Whether the pointer is over the picture as far as the loops know: a
+// WM_MOUSEMOVE put it there, a WM_MOUSELEAVE took it away.
+static bool pointer_over = false;
+// After a change of window mode, until the hand moves the pointer: SDL
+// repeats its last window position for the pointer (motion without any
+// relative movement) while the window moves and resizes under it, a place
+// where the pointer is not.
+static bool pointer_settling = false;
+
 // Whether SDL's video part is started (by the window).
 static bool video_subsystem = false;
 
@@ -75,6 +84,8 @@ bool platform_create_window(const char* title, int width, int height)
     sdl_fullscreen = true;
     queue_length = 0;
     last_mouse_x = last_mouse_y = -1;
+    pointer_over = false;
+    pointer_settling = false;
     for (bool& pressed : keys_pressed)
         pressed = false;
     SDL_StartTextInput();
@@ -136,12 +147,52 @@ static void to_frame(int window_x, int window_y, int& x, int& y)
     window_to_frame(window_x, window_y, letterbox(window_w, window_h, frame_w, frame_h), frame_w, frame_h, x, y);
 }
 
-// Delivers the pointer's position when it differs from the last one, so
-// that every button message finds the cursor where the button went.
-static void move_mouse(int window_x, int window_y)
+// The pointer is no longer over the picture: the loops are told once, and
+// the next move is delivered wherever it lands.
+static void pointer_left()
 {
+    if (pointer_over) enqueue(WM_MOUSELEAVE, 0, 0);
+    pointer_over = false;
+    last_mouse_x = last_mouse_y = -1;
+}
+
+// A change of window mode: the pointer counts as away until the hand moves
+// it (or clicks).
+static void mode_changed()
+{
+    pointer_left();
+    pointer_settling = true;
+}
+
+// Whether a window position of the pointer lies over the window. Full
+// screen confines the pointer there. A window loses the mouse's focus when
+// the pointer leaves it (SDL reports that motion clamped to the window's
+// edge), and a drag held outside it reports positions beyond its edges.
+static bool pointer_over_window(int window_x, int window_y)
+{
+    if (sdl_fullscreen) return true;
+    if (SDL_GetMouseFocus() != sdl_window) return false;
+    int w = 0, h = 0;
+    SDL_GetWindowSize(sdl_window, &w, &h);
+    return window_x >= 0 && window_y >= 0 && window_x < w && window_y < h;
+}
+
+// Delivers the pointer's position when it differs from the last one, so
+// that every button message finds the cursor where the button went. Motion
+// while the pointer is away from the window, or SDL's repeats of a stale
+// position after a change of window mode (no relative movement), is no
+// position of the picture's.
+static void move_mouse(int window_x, int window_y, int moved_x, int moved_y, bool button)
+{
+    if (pointer_settling && !button && moved_x == 0 && moved_y == 0) return;
+    pointer_settling = false;
+    if (!pointer_over_window(window_x, window_y)) {
+        pointer_left();
+        return;
+    }
     int x = 0, y = 0;
     to_frame(window_x, window_y, x, y);
+    pointer_over = true;
     if (x == last_mouse_x && y == last_mouse_y) return;
     last_mouse_x = x;
     last_mouse_y = y;
@@ -184,12 +235,14 @@ static void translate(const SDL_Event& e)
         break;
     case SDL_WINDOWEVENT:
         if (e.window.event == SDL_WINDOWEVENT_CLOSE) closed_from_outside();
+        // Gone from the window, or the window gone from the hand's focus.
+        if (e.window.event == SDL_WINDOWEVENT_LEAVE || e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) pointer_left();
         break;
     case SDL_MOUSEMOTION:
-        move_mouse(e.motion.x, e.motion.y);
+        move_mouse(e.motion.x, e.motion.y, e.motion.xrel, e.motion.yrel, false);
         break;
     case SDL_MOUSEBUTTONDOWN:
-        move_mouse(e.button.x, e.button.y);
+        move_mouse(e.button.x, e.button.y, 0, 0, true);
         // Every second press in quick succession is the double click.
         if (e.button.button == SDL_BUTTON_LEFT)
             enqueue(e.button.clicks % 2 == 0 ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, 0, 0);
@@ -197,7 +250,7 @@ static void translate(const SDL_Event& e)
             enqueue(e.button.clicks % 2 == 0 ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN, 0, 0);
         break;
     case SDL_MOUSEBUTTONUP:
-        move_mouse(e.button.x, e.button.y);
+        move_mouse(e.button.x, e.button.y, 0, 0, true);
         if (e.button.button == SDL_BUTTON_LEFT) enqueue(WM_LBUTTONUP, 0, 0);
         else if (e.button.button == SDL_BUTTON_RIGHT) enqueue(WM_RBUTTONUP, 0, 0);
         break;
@@ -210,7 +263,10 @@ static void translate(const SDL_Event& e)
         bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
         if (e.key.repeat == 0 && !(enter && alt)) note_press(e.key.keysym.scancode);
         if (enter && alt) {
-            if (e.key.repeat == 0) sdl_toggle_fullscreen();
+            if (e.key.repeat == 0) {
+                sdl_toggle_fullscreen();
+                mode_changed();
+            }
         } else if (enter) {
             enqueue(WM_CHAR, 0, 13);
         } else if (key == SDLK_BACKSPACE) {
