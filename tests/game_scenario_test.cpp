@@ -135,7 +135,7 @@ TEST_F(GameScenario, AnAttackOrderBringsTheHeroIntoReachAndTheStandDecisionSwing
 
 // Right clicks quicker than a pass, the button pressed and let go between
 // two drains, still give their order, once: a walk to a free cell, an attack
-// on an enemy.
+// on an enemy clicked on the middle of its picture.
 TEST_F(GameScenario, QuickRightClicksGiveTheirOrdersOnce)
 {
     begin_map(40, 40);
@@ -150,11 +150,22 @@ TEST_F(GameScenario, QuickRightClicksGiveTheirOrdersOnce)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.state);
         begin_run();
-        at(3, event_move, cursor_for(c.x, 1), cursor_for(c.y, 1));
-        at(3, event_right_down);
-        at(3, event_right_up);
         run_game(6, [&](int32_t pass) {
             const unit& hero = unit_table[1];
+            if (pass == 0 && c.target == 0)
+                at(3, event_move, cursor_for(c.x, camera_x), cursor_for(c.y, camera_y));
+            if (pass == 0 && c.target != 0) {
+                // The middle of the picture the grunt shows now.
+                const unit& g = unit_table[c.target];
+                const anim_entry& e = unit_anims[g.race][g.action][g.direction][g.anim_step];
+                ASSERT_GT(e.width, 0);
+                at(3, event_move, g.pixel_x - 32 * camera_x + e.offset_x + e.width / 2,
+                   g.pixel_y - 32 * camera_y + e.offset_y + e.height / 2);
+            }
+            if (pass == 0) {
+                at(3, event_right_down);
+                at(3, event_right_up);
+            }
             if (pass == 3) {
                 EXPECT_EQ(hero.state, c.state);
                 EXPECT_EQ(hero.target, c.target);
