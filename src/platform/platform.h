@@ -89,8 +89,11 @@ void platform_message_box(const char* caption, const char* text);
 // pixel (5:6:5). False when that is impossible.
 bool platform_start_video(int width, int height);
 void platform_stop_video();
-// Shows one frame: rows of 5:6:5 pixels, pitch_bytes apart. The SDL backend
-// paces presents to at most 100 a second; the headless one counts them.
+// Shows one frame: rows of 5:6:5 pixels, pitch_bytes apart, and ends the
+// pass. The SDL backend keeps the passes to 100 a second, sleeping, and
+// shows a frame at the display's vertical blank where the display offers
+// one, only when that blank comes before the next pass is due (frames are
+// dropped, never the pace); the headless one counts them and never waits.
 void platform_present(const uint16_t* pixels, int width, int height, int pitch_bytes);
 
 // --- Audio -----------------------------------------------------------------
