@@ -115,11 +115,6 @@ void latch_end_pass()
     --typed_length;
 }
 
-int typed_waiting()
-{
-    return typed_length;
-}
-
 bool enter_pressed()
 {
     if (char_ready && typed_char == 13) {

@@ -61,9 +61,6 @@ void latch_begin_pass();
 // way to it, as a later WM_CHAR overwrote it; with none waiting, an unread
 // character stays. Called by drain_messages after the last message.
 void latch_end_pass();
-// Typed characters still waiting for their pass.
-int typed_waiting();
-
 // Enter as the editors' dialogs and number field read it: its carriage
 // return handed over and unread (which it takes), or the key held; but not
 // while that carriage return still waits behind characters typed before
