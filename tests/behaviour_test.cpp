@@ -592,6 +592,46 @@ TEST_F(Behaviour, AttackOrderBringsTheHeroIntoReachAndTheStandDecisionSwings)
     EXPECT_EQ(h.timer, 0);
 }
 
+// An attack order that finds the hero a few pixels into its step, with the
+// target already in reach of the cell it steps into: the hero finishes the
+// step before it stands, so a swing at it, struck at its cell, hits. (Had
+// it stood where the order found it, 20 pixels short of its cell, every
+// swing would miss.) An order with no route ends the step the same way.
+TEST_F(Behaviour, AnOrderBetweenCellsLetsTheHeroFinishItsStepAndBeHit)
+{
+    for (bool reachable : {true, false}) {
+        SCOPED_TRACE(reachable ? "attack order" : "order without a route");
+        SetUp();
+        hero(5, 10);
+        const int enemy = grunt(7, 10);
+        busy(enemy);
+        right_click_cell(6, 10);
+        unit& h = unit_table[1];
+        while (h.pixel_x < 5 * 32 + 12)
+            update_units();
+        ASSERT_EQ(h.cell_x, 6);
+        if (reachable) {
+            order_attack(enemy);
+        } else {
+            // Walled in where it stands: the order finds no route.
+            for (int y = 9; y <= 11; ++y)
+                base_grid[7][y] = base_grid[5][y] = grid_blocked;
+            base_grid[6][9] = base_grid[6][11] = grid_blocked;
+            right_click_cell(9, 10);
+        }
+        for (int f = 0; f < 200 && !(h.state == state_stand && h.pixel_x == 6 * 32); ++f)
+            update_units();
+        ASSERT_EQ(h.state, state_stand);
+        EXPECT_EQ(h.pixel_x, 6 * 32);
+        EXPECT_EQ(h.pixel_y, 10 * 32);
+        busy(1);
+        begin_swing(enemy, 1);
+        for (int f = 0; f < 30; ++f)
+            update_units();
+        EXPECT_LT(h.hit_points, h.max_hit_points);
+    }
+}
+
 // A grunt the hero fells turns to dying in the same frame (its slot comes
 // after the hero's), plays its dying roll and only then leaves the table.
 TEST_F(Behaviour, AFallenGruntPlaysItsDyingRollThenIsRemoved)

@@ -275,6 +275,15 @@ bool has_ink(const bmp& b, const frame& f)
     return false;
 }
 
+// Whether a picture drawn from offset with length (along one axis) has its
+// middle within -16 .. 15 pixels of the anchor: the game picks the cell
+// whose top-left corner lies nearest the cursor, (cursor + 16) / 32.
+bool picks_its_cell(int32_t offset, int32_t length)
+{
+    int32_t twice_middle = 2 * offset + length;
+    return twice_middle >= -32 && twice_middle < 32;
+}
+
 TEST(DataSet, TreesAndRocksStandOnTheirCells)
 {
     std::vector<uint8_t> f = read_data("images/tree.frm");
@@ -289,16 +298,17 @@ TEST(DataSet, TreesAndRocksStandOnTheirCells)
         ASSERT_LE(fr.x + fr.width, sheet.width) << i;
         ASSERT_LE(fr.y + fr.height, sheet.height) << i;
         EXPECT_TRUE(has_ink(sheet, fr)) << i;
-        // Drawn from the cell's top-left corner 6 pixels down: the foot near
-        // the cell's bottom, the middle near the cell's middle.
-        int bottom = 6 + fr.offset_y + fr.height, middle = fr.offset_x + fr.width / 2;
-        EXPECT_GE(bottom, 22) << i;
-        EXPECT_LE(bottom, 36) << i;
-        EXPECT_NEAR(middle, 16, 6) << i;
+        // Drawn from the anchor, the cell's top-left corner 6 pixels down,
+        // where the cell's blocking vertex and a unit on the cell stand: the
+        // picture's base (the middle of its bottom edge, shadow included)
+        // lies within 16 pixels of it.
+        EXPECT_TRUE(picks_its_cell(fr.offset_x, fr.width)) << i;
+        EXPECT_GE(fr.offset_y + fr.height, -16) << i;
+        EXPECT_LT(fr.offset_y + fr.height, 16) << i;
         if (i <= 5) {
-            EXPECT_LT(6 + fr.offset_y, 0) << "tree " << i << " should rise above its cell";
+            EXPECT_LT(fr.offset_y, -30) << "tree " << i << " should rise high above its foot";
         } else {
-            EXPECT_GE(6 + fr.offset_y, -4) << "rock " << i << " should sit on its cell";
+            EXPECT_GT(fr.offset_y, -20) << "rock " << i << " should lie low";
         }
     }
 }
@@ -344,12 +354,20 @@ TEST(DataSet, UnitSpritesHaveEveryActionInEveryDirection)
                     ASSERT_LE(fr.y + fr.height, sheet.height);
                     EXPECT_TRUE(has_ink(sheet, fr));
                     heights[action] = fr.height;  // the last frame's
+                    // Every picture's middle lies within 16 pixels of the
+                    // anchor (the cell's top-left corner), so that the game's
+                    // pick, the cell whose corner is nearest the cursor,
+                    // names the unit clicked on its middle.
+                    EXPECT_TRUE(picks_its_cell(fr.offset_x, fr.width))
+                        << name << " action " << action << " direction " << direction << " slot " << s;
+                    EXPECT_TRUE(picks_its_cell(fr.offset_y, fr.height))
+                        << name << " action " << action << " direction " << direction << " slot " << s;
                 }
                 if (action == 0) {
-                    // Standing units are centred on their cell from its top-left corner.
+                    // Standing units are centred on the anchor.
                     const frame& fr = frames[rolls[roll][0]];
-                    EXPECT_NEAR(fr.offset_x + fr.width / 2.0, 16, 4) << name << " direction " << direction;
-                    EXPECT_NEAR(fr.offset_y + fr.height, 29, 4) << name << " direction " << direction;
+                    EXPECT_NEAR(fr.offset_x + fr.width / 2.0, 0, 4) << name << " direction " << direction;
+                    EXPECT_NEAR(fr.offset_y + fr.height / 2.0, 0, 4) << name << " direction " << direction;
                 }
             }
             // The dying roll ends on the ground. Seen from the side (east and

@@ -236,6 +236,25 @@ TEST_F(GameLoop, EdgesScrollOneCellEveryFifthFrameUpToTheLimits)
     EXPECT_EQ(track[29], std::make_pair(18, 15));
 }
 
+// The corner scrolls while the pointer is there, not once it has left the
+// window (or a change of window mode has moved it), and again once a move
+// brings it back.
+TEST_F(GameLoop, APointerThatLeftTheWindowIsAtNoEdge)
+{
+    begin_map(60, 50);
+    add_hero(30, 25);
+    save_single();
+    begin_run();
+    at(0, event_move, 799, 599);
+    at(10, event_leave);
+    at(30, event_move, 799, 599);
+    std::vector<std::pair<int, int>> track;
+    run_game(40, [&track](int32_t) { track.push_back({camera_x, camera_y}); });
+    EXPECT_EQ(track[9], std::make_pair(20, 17));
+    EXPECT_EQ(track[29], std::make_pair(20, 17));
+    EXPECT_EQ(track[39], std::make_pair(22, 19));
+}
+
 TEST_F(GameLoop, AClickOnThePortraitCentresTheCameraOnTheHero)
 {
     begin_map(60, 50);

@@ -133,6 +133,53 @@ TEST_F(GameScenario, AnAttackOrderBringsTheHeroIntoReachAndTheStandDecisionSwing
     EXPECT_GT(swung, in_reach) << "a swing follows from the stand decision";
 }
 
+// Right clicks quicker than a pass, the button pressed and let go between
+// two drains, still give their order, once: a walk to a free cell, an attack
+// on an enemy clicked on the middle of its picture.
+TEST_F(GameScenario, QuickRightClicksGiveTheirOrdersOnce)
+{
+    begin_map(40, 40);
+    add_hero(10, 10);
+    const int grunt = add_unit(17, 11, kind_code_grunt, 0);
+    save_single();
+    struct {
+        int x, y;        // the cell clicked
+        int32_t state;   // the hero's state after the order
+        int32_t target;  // and its target
+    } cases[] = {{14, 14, state_walk, 0}, {17, 11, state_pursue, grunt}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.state);
+        begin_run();
+        run_game(6, [&](int32_t pass) {
+            const unit& hero = unit_table[1];
+            if (pass == 0 && c.target == 0)
+                at(3, event_move, cursor_for(c.x, camera_x), cursor_for(c.y, camera_y));
+            if (pass == 0 && c.target != 0) {
+                // The middle of the picture the grunt shows now.
+                const unit& g = unit_table[c.target];
+                const anim_entry& e = unit_anims[g.race][g.action][g.direction][g.anim_step];
+                ASSERT_GT(e.width, 0);
+                at(3, event_move, g.pixel_x - 32 * camera_x + e.offset_x + e.width / 2,
+                   g.pixel_y - 32 * camera_y + e.offset_y + e.height / 2);
+            }
+            if (pass == 0) {
+                at(3, event_right_down);
+                at(3, event_right_up);
+            }
+            if (pass == 3) {
+                EXPECT_EQ(hero.state, c.state);
+                EXPECT_EQ(hero.target, c.target);
+                if (c.target == 0) {
+                    EXPECT_EQ(hero.goal_x, c.x);
+                    EXPECT_EQ(hero.goal_y, c.y);
+                }
+            }
+            // The order took the press: no second one from it.
+            EXPECT_EQ(right_down, 0) << "pass " << pass;
+        });
+    }
+}
+
 TEST_F(GameScenario, AGruntKilledByTheHeroPlaysItsDyingRollAndIsRemovedThenVictoryShows)
 {
     begin_map(40, 40);

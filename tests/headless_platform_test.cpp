@@ -103,6 +103,29 @@ TEST_F(HeadlessTest, HeldKeysFollowTheScript)
     EXPECT_TRUE(platform_key_held(key_left));
 }
 
+// A tap within one pass reads as down once, whether asked in its pass or
+// after that pass's present (where the loops read Escape); a tap no one asks
+// about is forgotten once the next pass is presented.
+TEST_F(HeadlessTest, AKeyTapReadsAsDownOnceWithinItsPass)
+{
+    ASSERT_TRUE(load("0 key down escape\n0 key up escape\n"
+                     "2 key down delete\n2 key up delete\n"
+                     "4 key down up\n4 key up up\n"));
+    const struct {
+        held_key key;
+        int asked_at;  // the pass of the first read
+        bool down;     // what that read gives
+    } cases[] = {{key_escape, 0, true}, {key_delete, 3, true}, {key_up, 6, false}};
+    for (const auto& c : cases) {
+        while (headless_pass() < c.asked_at) {
+            drain();
+            present();
+        }
+        EXPECT_EQ(platform_key_held(c.key), c.down) << c.key;
+        EXPECT_FALSE(platform_key_held(c.key)) << c.key << ": once";
+    }
+}
+
 TEST_F(HeadlessTest, EventsOutOfOrderAreSortedByPassKeepingTheirOrderWithin)
 {
     ASSERT_TRUE(load("1 char 66\n0 char 65\n1 char 67\n0 char 68\n"));

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string>
 
+#include "core/cp1251.h"
 #include "core/file_access.h"
 #include "map_editor_fixture.h"
 #include "render/colours.h"
@@ -266,6 +267,24 @@ TEST_F(MapDialogs, AFailedSaveKeepsTheOldFileAndTheName)
     checks[pass] = [] { EXPECT_STREQ(map_name, "before"); };
     run_editor(pass + 1);
     EXPECT_FALSE(std::filesystem::exists("data/map/.map"));
+}
+
+// A typist faster than the passes: the six Backspaces and the whole name
+// arrive in one pass, and every key reaches the name, once and in order.
+TEST_F(MapDialogs, KeysTypedInOnePassAllReachTheName)
+{
+    const std::string name = "орк-тест"_cp;
+    std::filesystem::remove("data/map/" + name + ".map");
+    click(1, save_map_button);
+    for (int i = 0; i < 6; ++i)
+        event(2, event_backspace);
+    for (char c : name)
+        event(2, event_char, 0, 0, static_cast<uint8_t>(c));
+    // One character a pass: the last of the fourteen is in by pass 15.
+    click(16, save_yes);
+    checks[16] = [&name] { EXPECT_EQ(std::string(map_name), name); };
+    run_editor(17);
+    EXPECT_TRUE(std::filesystem::exists("data/map/" + name + ".map"));
 }
 
 TEST_F(MapDialogs, NamesStopAtFortySixCharacters)

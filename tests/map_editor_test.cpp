@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/cp1251.h"
+#include "core/random.h"
 #include "game/world_drawing.h"
 #include "input/input_latch.h"
 #include "map_editor/map_dialogs.h"
@@ -429,6 +430,38 @@ TEST_F(MapEditor, EdgeScrollingByFrameWithTheButtonUpAndEverySecondFrameHeld)
         EXPECT_LE(camera_y - start_y, 4);
         EXPECT_EQ(camera_x, 0);
     };
+    run_editor(16);
+}
+
+// A pointer that left the window (or that a change of window mode moved)
+// neither scrolls nor paints: a tree held under the button stops drawing new
+// frames, the left edge stops scrolling; a move back in brings both back.
+TEST_F(MapEditor, APointerThatLeftTheWindowNeitherScrollsNorPaints)
+{
+    click(1, tree_button);
+    move(2, view_x(3), view_y(3));
+    event(2, event_left_down);
+    event(4, event_leave);
+    object_cell tree {};
+    uint32_t random = 0;
+    checks[4] = [&] {
+        tree = object_layer[3][3];
+        random = random_state();
+        camera_x = 5;
+    };
+    checks[9] = [&] {
+        EXPECT_EQ(object_layer[3][3].kind, object_tree);
+        EXPECT_EQ(object_layer[3][3].index, tree.index);
+        EXPECT_EQ(object_layer[3][3].value, tree.value);
+        EXPECT_EQ(random_state(), random) << "no brush drew";
+    };
+    event(10, event_left_up);
+    move(10, 0, 400);
+    event(11, event_leave);
+    // Scrolled once, after pass 10's present, then never while away.
+    checks[14] = [] { EXPECT_EQ(camera_x, 4); };
+    move(15, 0, 400);
+    checks[16] = [] { EXPECT_EQ(camera_x, 3); };
     run_editor(16);
 }
 

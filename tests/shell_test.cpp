@@ -154,4 +154,84 @@ TEST_F(ShellTest, DrainKeepsArrivalOrder)
     EXPECT_EQ(cursor_x, 30);
 }
 
+// Typed characters reach the latch one a pass, in the order typed: a reader
+// that takes each gets every one; one left unread gives way to the next
+// waiting; with none waiting it stays; past the queue's room they drop.
+TEST_F(ShellTest, TypedCharactersArriveOneAPassInOrder)
+{
+    open_window();
+    for (char c : std::string("abc"))
+        headless_add_event({0, event_char, 0, 0, c});
+    headless_add_event({3, event_char, 0, 0, 'd'});
+    headless_add_event({3, event_char, 0, 0, 'e'});
+    struct {
+        bool take;      // the pass's reader takes the character
+        uint8_t typed;  // typed_char after the pass's drain
+        uint8_t ready;  // char_ready after it
+    } passes[] = {
+        {true, 'a', 1},   {true, 'b', 1},  {false, 'c', 1},  // "c" is left unread
+        {true, 'd', 1},                                      // and gives way to "d"
+        {false, 'e', 1},  {false, 'e', 1},                   // nothing waits: "e" stays
+        {true, 'e', 1},   {true, 'e', 0},
+    };
+    for (const auto& p : passes) {
+        SCOPED_TRACE(headless_pass());
+        drain_messages();
+        EXPECT_EQ(typed_char, p.typed);
+        EXPECT_EQ(char_ready, p.ready);
+        if (p.take) char_ready = 0;
+        platform_present(nullptr, 0, 0, 0);
+    }
+    // More than the queue holds, in one pass: the first typed_queue_size come.
+    for (int i = 0; i < typed_queue_size + 10; ++i)
+        headless_add_event({headless_pass(), event_char, 0, 0, i & 0xFF});
+    int arrived = 0;
+    for (int pass = 0; pass < typed_queue_size + 10; ++pass) {
+        drain_messages();
+        if (char_ready) {
+            EXPECT_EQ(typed_char, arrived & 0xFF);
+            ++arrived;
+        }
+        char_ready = 0;
+        platform_present(nullptr, 0, 0, 0);
+    }
+    EXPECT_EQ(arrived, typed_queue_size);
+}
+
+// A button pressed and let go within one pass reads as held for that pass
+// (its click latched at once) and as up from the next; a click a control
+// takes lets the button go at once; a release of a press from an earlier
+// pass is at once.
+TEST_F(ShellTest, QuickClicksReadAsHeldForTheirPass)
+{
+    open_window();
+    const headless_event_kind down[2] = {event_left_down, event_right_down};
+    const headless_event_kind up[2] = {event_left_up, event_right_up};
+    const uint8_t* held[2] = {&left_down, &right_down};
+    for (int b = 0; b < 2; ++b) {
+        SCOPED_TRACE(b == 0 ? "left" : "right");
+        int32_t p = headless_pass();
+        headless_add_event({p, event_move, 40, 50, 0});
+        headless_add_event({p, down[b], 0, 0, 0});
+        headless_add_event({p, up[b], 0, 0, 0});
+        headless_add_event({p + 2, down[b], 0, 0, 0});
+        headless_add_event({p + 3, up[b], 0, 0, 0});
+        const uint8_t expected[] = {1, 0, 1, 0};
+        for (uint8_t e : expected) {
+            drain_messages();
+            EXPECT_EQ(*held[b], e) << "pass " << headless_pass() - p;
+            platform_present(nullptr, 0, 0, 0);
+        }
+        EXPECT_EQ(b == 0 ? left_press_x : right_press_x, 40);
+    }
+    EXPECT_EQ(left_release_x, 40);
+    // Taken by a control, the quick click is over within its pass.
+    headless_add_event({headless_pass(), event_left_down, 0, 0, 0});
+    headless_add_event({headless_pass(), event_left_up, 0, 0, 0});
+    drain_messages();
+    EXPECT_EQ(left_down, 1);
+    EXPECT_TRUE(hit_left_release(30, 40, 20, 20));
+    EXPECT_EQ(left_down, 0);
+}
+
 }  // namespace

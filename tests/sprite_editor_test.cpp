@@ -386,6 +386,25 @@ TEST_F(Session, AFailedSaveLeavesTheNameForTheNextDialog)
     EXPECT_STREQ(current_file_name, "keep");
 }
 
+// A name typed faster than the passes, Enter tapped right after it, all in
+// one pass: every character reaches the name before Enter saves it.
+TEST_F(Session, ANameAndItsEnterTypedInOnePassSaveWhole)
+{
+    const std::string name = "орк-тест"_cp;
+    std::filesystem::remove("data/images/" + name + ".frm");
+    script s;
+    s.click(1, save_x, file_button_y);
+    for (unsigned char c : name)
+        s.line(2, "char " + std::to_string(c));
+    s.line(2, "key down enter");
+    s.line(2, "key up enter");
+    run(s, 14, [&](int32_t pass) {
+        if (pass == 0) frame_count = 1;
+    });
+    EXPECT_TRUE(std::filesystem::exists("data/images/" + name + ".frm"));
+    EXPECT_EQ(std::string(current_file_name), name);
+}
+
 TEST_F(Session, CancelClosesWithoutSaving)
 {
     std::filesystem::remove("data/images/cancelled.frm");

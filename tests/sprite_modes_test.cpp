@@ -145,6 +145,27 @@ TEST_F(Session, OffsetKeysMoveTheSlotFrameAndSpinnersTheCurrentFrame)
     EXPECT_EQ(frame_table[2].offset_x, 1);
 }
 
+// Taps faster than the passes: 32 "4" and 5 "8" typed in one pass each move
+// the slot frame once.
+TEST_F(Session, EveryTypedTapMovesTheOffsetOnce)
+{
+    script s;
+    s.click(1, mode_x[1], mode_y);
+    s.click(2, 200, 470);  // the offsets group
+    for (int i = 0; i < 32; ++i)
+        s.line(3, "char 52");
+    for (int i = 0; i < 5; ++i)
+        s.line(3, "char 56");
+    run(s, 45, [&](int32_t pass) {
+        if (pass == 0) {
+            frame_count = 1;
+            roll_table[0][0] = 1;
+        }
+    });
+    EXPECT_EQ(frame_table[1].offset_x, -32);
+    EXPECT_EQ(frame_table[1].offset_y, -5);
+}
+
 // total_delay keeps within 0..100 in both editors that show it.
 struct delay_case {
     int32_t mode;

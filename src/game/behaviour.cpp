@@ -366,6 +366,12 @@ static bool plan_pursuit(int slot)
     return true;
 }
 
+// The unit's picture stands on its cell, not between two.
+static bool on_its_cell(const unit& u)
+{
+    return u.pixel_x == cell_size * u.cell_x && u.pixel_y == cell_size * u.cell_y;
+}
+
 // The pursuit is over: the target is in reach or gone.
 static void end_pursuit(unit& u)
 {
@@ -379,6 +385,14 @@ void pursue_state(int slot)
 {
     unit& u = unit_table[slot];
     if (u.phase == phase_entered) {
+        // An attack order that finds the hero between two cells: it first
+        // finishes its step, so that it never stands, and is never struck
+        // at, off the cell it owns. A unit that begins a pursuit by itself
+        // stands on its cell and goes straight on.
+        if (!on_its_cell(u)) {
+            move_pixels(slot);
+            return;
+        }
         if (!target_active(u.target))
             end_pursuit(u);
         else

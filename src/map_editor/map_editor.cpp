@@ -200,6 +200,10 @@ static void scroll_down()
 // a frame while the cursor touches a screen edge.
 static void apply_scroll_rules()
 {
+    // A pointer that left the window, or that a change of window mode moved,
+    // scrolls nothing.
+    if (!cursor_inside)
+        return;
     int32_t s = screen_width, t = screen_height;
     if (left_down) {
         if (scroll_counter <= 1)

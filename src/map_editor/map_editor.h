@@ -56,7 +56,8 @@ void draw_map_view();
 // Applies the brush to the cell under the cursor in the map view: with the
 // left button held it paints the terrain vertex or places a tree, rock, the
 // hero or a unit; with the right button held it deletes a tree, rock or unit
-// other than the hero. Nothing outside the map. Called twice a frame.
+// other than the hero. Nothing outside the map, nothing while the pointer is
+// not over the picture (cursor_inside). Called twice a frame.
 void brush();
 
 // The colour of a terrain kind on the overview map (0 for any other kind).

@@ -82,7 +82,8 @@ static void move_hero(int x, int y)
 
 void brush()
 {
-    if (cursor_x < map_panel_width)
+    // Only a pointer over the picture paints: not one that left the window.
+    if (!cursor_inside || cursor_x < map_panel_width)
         return;
     int x = (cursor_x - map_panel_width) / cell_size + camera_x;
     int y = cursor_y / cell_size + camera_y;

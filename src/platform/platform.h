@@ -21,11 +21,15 @@ enum window_message : uint32_t {
     WM_RBUTTONDOWN = 0x0204,
     WM_RBUTTONUP = 0x0205,
     WM_RBUTTONDBLCLK = 0x0206,
+    WM_MOUSELEAVE = 0x02A3,
 };
 
 // One message: for WM_MOUSEMOVE, position = x | (y << 16) in screen pixels of
 // the configured screen size; for WM_CHAR, character = the code page 1251
-// byte (8 Backspace, 13 Enter).
+// byte (8 Backspace, 13 Enter). WM_MOUSELEAVE says the pointer is no longer
+// over the picture (it left the window, the window lost the focus, or the
+// window changed between full screen and a window); the next WM_MOUSEMOVE
+// brings it back.
 struct platform_message {
     uint32_t message;
     uint32_t position;
@@ -63,6 +67,12 @@ bool platform_next_message(platform_message& out);
 // Queues a message for the window (PostMessage).
 void platform_post_message(uint32_t message);
 
+// Whether the key is down, as the loops ask once a pass: held now, or
+// pressed since the last time it was asked, so that a tap shorter than a
+// pass still reads as down once. A press no one asks about is forgotten once
+// the pass after the one it arrived in has been presented, so a key tapped
+// where no loop reads it (Escape or Delete in a dialog) does not act later,
+// in the loop the dialog returns to.
 bool platform_key_held(held_key key);
 
 // Milliseconds since an arbitrary start (wraps at 2^32). Headless: a virtual
@@ -79,8 +89,11 @@ void platform_message_box(const char* caption, const char* text);
 // pixel (5:6:5). False when that is impossible.
 bool platform_start_video(int width, int height);
 void platform_stop_video();
-// Shows one frame: rows of 5:6:5 pixels, pitch_bytes apart. The SDL backend
-// paces presents to at most 100 a second; the headless one counts them.
+// Shows one frame: rows of 5:6:5 pixels, pitch_bytes apart, and ends the
+// pass. The SDL backend keeps the passes to 100 a second, sleeping, and
+// shows a frame at the display's vertical blank where the display offers
+// one, only when that blank comes before the next pass is due (frames are
+// dropped, never the pace); the headless one counts them and never waits.
 void platform_present(const uint16_t* pixels, int width, int height, int pitch_bytes);
 
 // --- Audio -----------------------------------------------------------------

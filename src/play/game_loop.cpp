@@ -121,9 +121,20 @@ bool start_game()
 // --- The player's order ----------------------------------------------------------
 
 // The hero stops where it is: the answer to an order it finds no route for.
+// Between two cells it first finishes its step to the cell it owns (a walk
+// whose goal is that cell), so that it never stands off its cell, where
+// every swing at it would miss.
 static void stop_hero(unit& hero)
 {
     hero.path_length = 0;
+    if (hero.pixel_x != cell_size * hero.cell_x || hero.pixel_y != cell_size * hero.cell_y) {
+        hero.goal_x = hero.cell_x;
+        hero.goal_y = hero.cell_y;
+        hero.state = state_walk;
+        hero.action = action_walk;
+        hero.phase = phase_moving;
+        return;
+    }
     hero.state = state_stand;
     hero.anim_step = 0;
     hero.action = action_stand;
@@ -259,7 +270,9 @@ void scroll_at_edges()
         return;
     scroll_counter = 0;
     const int32_t w = screen_width, h = screen_height;
-    if (!left_down) {
+    // A pointer that left the window, or that a change of window mode moved,
+    // is at no edge.
+    if (!left_down && cursor_inside) {
         if (cursor_in(0, 0, 1, h))
             --camera_x;
         if (cursor_in(w - 1, 0, 1, h))

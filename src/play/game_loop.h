@@ -65,8 +65,8 @@ void give_order();
 void draw_panel();
 
 // Moves the camera one cell towards each screen edge the cursor touches, in
-// every fifth frame and only while the left button is up. Called by
-// game_frame.
+// every fifth frame and only while the left button is up and the pointer is
+// over the picture (cursor_inside). Called by game_frame.
 void scroll_at_edges();
 
 // The aim of the game while it goes on, "Вы Победили !" when the hero is

@@ -83,7 +83,7 @@ void number_entry(int32_t x, int32_t y, int32_t w, int32_t h, int32_t* value)
     fill_box(x, y, w, h, colour_blue);
     draw_text_w(entry_text, x, y);
     int32_t typed = parse_int(entry_text);
-    if (platform_key_held(key_enter)) {
+    if (enter_pressed()) {
         *value = typed;
         entry_editing = false;
     }

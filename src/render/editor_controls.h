@@ -35,9 +35,9 @@ void spinner(int32_t x, int32_t y, int32_t* value);
 // A numeric entry field: a press inside (x, y, w, h) toggles editing (and
 // left_down is cleared on every call, so one press toggles once); while
 // editing, typed characters build its text (at most 11 characters, the rest
-// dropped), drawn white on blue, and a held Enter stores the text's value
-// (parse_int: 0 for anything but an optional '-' and digits) into *value and
-// ends editing. One state shared by every use, never cleared. Called by the
+// dropped), drawn white on blue, and Enter (enter_pressed) stores the text's
+// value (parse_int: 0 for anything but an optional '-' and digits) into
+// *value and ends editing. One state shared by every use, never cleared. Called by the
 // sprite editor.
 void number_entry(int32_t x, int32_t y, int32_t w, int32_t h, int32_t* value);
 

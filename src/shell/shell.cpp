@@ -67,8 +67,10 @@ void fatal_report(int32_t window, const char* where)
 void drain_messages()
 {
     // A WM_QUIT is dispatched like any other message; only an empty queue
-    // ends the pump.
+    // ends the pump. The messages of one drain make one pass of the latch.
+    latch_begin_pass();
     platform_message m {};
     while (platform_next_message(m))
         window_proc(m.message, m.position, m.character);
+    latch_end_pass();
 }

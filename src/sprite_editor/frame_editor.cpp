@@ -58,7 +58,7 @@ static void draw_preview_box()
 // work area scrolls the image one pixel per pass.
 static void drag_scroll()
 {
-    if (!left_down) return;
+    if (!left_down || !cursor_inside) return;
     if (cursor_x >= panel_width && cursor_x <= panel_width + drag_band) --scroll_x;
     if (cursor_x >= screen_width - drag_band) ++scroll_x;
     if (cursor_x >= panel_width && cursor_y <= drag_band) --scroll_y;

@@ -7,7 +7,6 @@
 
 #include "core/cp1251.h"
 #include "input/input_latch.h"
-#include "platform/platform.h"
 #include "render/bmp.h"
 #include "render/button.h"
 #include "render/colours.h"
@@ -35,11 +34,12 @@ static void close_dialog()
     left_release_x = left_release_y = CONSUMED;
 }
 
-// "Да" is its button or the Enter key held.
+// "Да" is its button or Enter (once the characters typed before it are in
+// the name).
 static bool confirmed(int32_t x, int32_t y)
 {
     bool clicked = draw_button(x, y, 60, 15, "Да"_cp);
-    return clicked || platform_key_held(key_enter);
+    return clicked || enter_pressed();
 }
 
 // A dialog that asks for a name and runs operation with it on "Да"; the name

@@ -84,9 +84,9 @@ void image_view(int32_t height_limit)
         blit_clip_rect(panel_width, 0, scroll_x, scroll_y, view_width, view_height, panel_width, 0,
                        view_width, view_height, image_slot);
 
-    // Edge scrolling with the button up; a held button scrolls in the frame
-    // editor's drag instead.
-    if (!left_down) {
+    // Edge scrolling with the button up, while the pointer is over the
+    // picture; a held button scrolls in the frame editor's drag instead.
+    if (!left_down && cursor_inside) {
         if (cursor_x <= 1) --scroll_x;
         if (cursor_x >= screen_width - 1) ++scroll_x;
         if (cursor_y <= 1) --scroll_y;

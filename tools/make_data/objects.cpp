@@ -1,9 +1,10 @@
 // The object image set: data/images/tree.bmp and tree.frm. Frames 1..5 are
 // five trees (an oak, a fruit tree, a pine, a spruce, a birch), 6..10 the
 // same trees mirrored, 11..15 five rocks. Drawn by the figure renderer,
-// 24-bit on magenta; each frame's offset puts the tree's or rock's foot
-// on its cell, from the anchor the world drawing uses for objects (the
-// cell's top-left corner, 6 pixels down). Trees rise above their cell.
+// 24-bit on magenta; each frame's offset puts the tree's or rock's foot on
+// the anchor the world drawing uses for objects (the cell's top-left corner,
+// where units stand and where the cell's blocking vertex lies, 6 pixels
+// down). Trees rise above it.
 #include <cmath>
 #include <cstdio>
 
@@ -30,7 +31,6 @@ static const float object_texture[object_material_count] = {0.15f, 0.3f, 0.3f, 0
 constexpr int tree_width = 48, tree_height = 72;
 constexpr int rock_size = 48;
 constexpr float object_pitch = 35;
-constexpr int anchor_drop = 6;  // the world drawing anchors objects 6 pixels into their cell
 
 // A crown of leaf clumps around a centre.
 static void crown(figure_canvas& c, tool_random& rng, vec3 centre, vec3 spread, int clumps, float r0,
@@ -127,7 +127,7 @@ static void draw_rock(figure_canvas& c, int which)
 // Colours a rendered figure into its place on the sheet, with a dark
 // outline and a dithered shadow falling to the lower right.
 static frame_rect paste_object(image24& sheet, const figure_canvas& c, int sx, int sy, bool mirror,
-                               float shadow_rx, float shadow_ry, int cell_x, int cell_y)
+                               float shadow_rx, float shadow_ry)
 {
     auto at = [&](int x, int y) -> uint32_t& { return pixel(sheet, sx + (mirror ? c.width - 1 - x : x), sy + y); };
     for (int y = 0; y < c.height; ++y)
@@ -164,9 +164,10 @@ static frame_rect paste_object(image24& sheet, const figure_canvas& c, int sx, i
     r.y = sy + y0;
     r.width = x1 - x0 + 1;
     r.height = y1 - y0 + 1;
-    // A mirrored picture keeps its ground point at the slot's centre column.
-    r.offset_x = x0 - static_cast<int>(c.ground_x) + cell_x;
-    r.offset_y = y0 - static_cast<int>(c.ground_y) + cell_y - anchor_drop;
+    // The ground point on the anchor; a mirrored picture keeps it at the
+    // slot's centre column.
+    r.offset_x = x0 - static_cast<int>(c.ground_x);
+    r.offset_y = y0 - static_cast<int>(c.ground_y);
     return r;
 }
 
@@ -183,14 +184,14 @@ bool make_objects()
             draw_tree(canvas, i);
             shade_figure(canvas);
             frames[i + 5 * mirrored] = paste_object(sheet, canvas, i * tree_width, mirrored * tree_height,
-                                                    mirrored == 1, 15, 6, 16, 26);
+                                                    mirrored == 1, 15, 6);
             if (canvas.clipped > 0) std::fprintf(stderr, "make_data: tree %d is clipped\n", i + 1);
         }
         begin_figure(canvas, rock_size, rock_size, rock_size / 2, rock_size - 12, object_pitch);
         canvas.scale = 1.15f;
         draw_rock(canvas, i);
         shade_figure(canvas);
-        frames[10 + i] = paste_object(sheet, canvas, i * tree_width, 2 * tree_height, false, 12, 5, 16, 24);
+        frames[10 + i] = paste_object(sheet, canvas, i * tree_width, 2 * tree_height, false, 12, 5);
         if (canvas.clipped > 0) std::fprintf(stderr, "make_data: rock %d is clipped\n", i + 11);
     }
     return write_bmp24(join_path(output_dir, "images/tree.bmp"), sheet) &&

@@ -30,8 +30,13 @@ constexpr uint8_t index_shadow = 2;
 constexpr int slot_size = 64;           // each frame is drawn in a 64 x 64 slot
 constexpr float slot_ground_x = 32;     // the ground point inside a slot
 constexpr float slot_ground_y = 44;
-constexpr int cell_ground_x = 16;       // the ground point inside a map cell
-constexpr int cell_ground_y = 25;
+// The ground point from the anchor, the top-left corner of the unit's cell,
+// where the game picks (the cell whose corner lies nearest the cursor) and
+// blocks (a cell's kind is its top-left vertex's): the standing figure's
+// middle lies on the anchor, and every frame's middle within 12 pixels of
+// it, so a click on the picture names the unit's cell.
+constexpr int anchor_ground_x = 0;
+constexpr int anchor_ground_y = 12;
 constexpr float view_pitch = 35;        // degrees above the horizon
 
 constexpr int stand_frames = 1, walk_frames = 6, attack_frames = 4, die_frames = 5;
@@ -349,8 +354,8 @@ static frame_rect draw_frame(image8& sheet, int slot_x, int slot_y, int directio
     r.y = slot_y + y0;
     r.width = x1 - x0 + 1;
     r.height = y1 - y0 + 1;
-    r.offset_x = x0 - static_cast<int>(slot_ground_x) + cell_ground_x;
-    r.offset_y = y0 - static_cast<int>(slot_ground_y) + cell_ground_y;
+    r.offset_x = x0 - static_cast<int>(slot_ground_x) + anchor_ground_x;
+    r.offset_y = y0 - static_cast<int>(slot_ground_y) + anchor_ground_y;
     return r;
 }
 

@@ -38,6 +38,7 @@ enum headless_event_kind : uint8_t {
     event_joystick,      // joystick attached (value 1) or gone (value 0)
     event_axis,          // joystick axis x to value
     event_button,        // joystick button x to value (0/1)
+    event_leave,         // the pointer left the window: WM_MOUSELEAVE
 };
 
 // One scripted event.

@@ -51,6 +51,9 @@ static bool fail_window = false;
 static bool fail_video = false;
 
 static bool keys[held_key_count];
+// A key pressed since it was last asked about, and the pass of that press.
+static bool keys_pressed[held_key_count];
+static int32_t key_press_pass[held_key_count];
 static uint32_t clock_ms = 0;
 static int32_t pass_number = 0;
 static headless_pass_hook pass_hook = nullptr;
@@ -97,8 +100,11 @@ void headless_reset()
     video_height = 0;
     fail_window = false;
     fail_video = false;
-    for (bool& key : keys)
-        key = false;
+    for (int i = 0; i < held_key_count; ++i) {
+        keys[i] = false;
+        keys_pressed[i] = false;
+        key_press_pass[i] = 0;
+    }
     clock_ms = 0;
     pass_number = 0;
     pass_hook = nullptr;
@@ -248,9 +254,12 @@ static void deliver(const headless_event& e)
     case event_right_down: enqueue(WM_RBUTTONDOWN, 0, 0); break;
     case event_right_up: enqueue(WM_RBUTTONUP, 0, 0); break;
     case event_right_double: enqueue(WM_RBUTTONDBLCLK, 0, 0); break;
+    case event_leave: enqueue(WM_MOUSELEAVE, 0, 0); break;
     case event_char: enqueue(WM_CHAR, 0, static_cast<uint32_t>(e.value) & 0xFF); break;
     case event_key_down:
         keys[e.value] = true;
+        keys_pressed[e.value] = true;
+        key_press_pass[e.value] = pass_number;
         // As on the real keyboard, the Enter key also types a carriage return.
         if (e.value == key_enter) enqueue(WM_CHAR, 0, 13);
         break;
@@ -345,7 +354,10 @@ void platform_post_message(uint32_t message)
 bool platform_key_held(held_key key)
 {
     feed_due_events();
-    return key >= 0 && key < held_key_count && keys[key];
+    if (key < 0 || key >= held_key_count) return false;
+    bool pressed = keys_pressed[key] && pass_number - key_press_pass[key] <= 1;
+    keys_pressed[key] = false;
+    return keys[key] || pressed;
 }
 
 uint32_t platform_milliseconds()

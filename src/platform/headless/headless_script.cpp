@@ -289,6 +289,7 @@ static const script_event script_events[] = {
     {"char", 1, event_char, parse_char},
     {"type", -1, event_char, parse_type},
     {"key", 2, event_key_down, parse_key},
+    {"leave", 0, event_leave, parse_plain},
     {"close", 0, event_close, parse_plain},
     {"dump", 1, event_move, parse_dump},   // stages no event: a file to write
     {"check", 0, event_move, parse_check}, // stages no event: a checkpoint

@@ -24,8 +24,28 @@ static int queue_length = 0;
 static int last_mouse_x = -1;
 static int last_mouse_y = -1;
 
+// Whether the pointer is over the picture as far as the loops know: a
+// WM_MOUSEMOVE put it there, a WM_MOUSELEAVE took it away.
+static bool pointer_over = false;
+// After a change of window mode, until the hand moves the pointer: SDL
+// repeats its last window position for the pointer (motion without any
+// relative movement) while the window moves and resizes under it, a place
+// where the pointer is not.
+static bool pointer_settling = false;
+
 // Whether SDL's video part is started (by the window).
 static bool video_subsystem = false;
+
+// The keys of each held key (Enter has two).
+static const SDL_Scancode key_scancodes[held_key_count][2] = {
+    {SDL_SCANCODE_ESCAPE, SDL_SCANCODE_ESCAPE}, {SDL_SCANCODE_RETURN, SDL_SCANCODE_KP_ENTER},
+    {SDL_SCANCODE_DELETE, SDL_SCANCODE_DELETE}, {SDL_SCANCODE_LEFT, SDL_SCANCODE_LEFT},
+    {SDL_SCANCODE_RIGHT, SDL_SCANCODE_RIGHT},   {SDL_SCANCODE_UP, SDL_SCANCODE_UP},
+    {SDL_SCANCODE_DOWN, SDL_SCANCODE_DOWN},
+};
+// A key pressed since it was last asked about, and the pass of that press.
+static bool keys_pressed[held_key_count];
+static uint32_t key_press_pass[held_key_count];
 
 static void enqueue(uint32_t message, uint32_t position, uint32_t character)
 {
@@ -64,6 +84,10 @@ bool platform_create_window(const char* title, int width, int height)
     sdl_fullscreen = true;
     queue_length = 0;
     last_mouse_x = last_mouse_y = -1;
+    pointer_over = false;
+    pointer_settling = false;
+    for (bool& pressed : keys_pressed)
+        pressed = false;
     SDL_StartTextInput();
     return true;
 }
@@ -123,12 +147,52 @@ static void to_frame(int window_x, int window_y, int& x, int& y)
     window_to_frame(window_x, window_y, letterbox(window_w, window_h, frame_w, frame_h), frame_w, frame_h, x, y);
 }
 
-// Delivers the pointer's position when it differs from the last one, so
-// that every button message finds the cursor where the button went.
-static void move_mouse(int window_x, int window_y)
+// The pointer is no longer over the picture: the loops are told once, and
+// the next move is delivered wherever it lands.
+static void pointer_left()
 {
+    if (pointer_over) enqueue(WM_MOUSELEAVE, 0, 0);
+    pointer_over = false;
+    last_mouse_x = last_mouse_y = -1;
+}
+
+// A change of window mode: the pointer counts as away until the hand moves
+// it (or clicks).
+static void mode_changed()
+{
+    pointer_left();
+    pointer_settling = true;
+}
+
+// Whether a window position of the pointer lies over the window. Full
+// screen confines the pointer there. A window loses the mouse's focus when
+// the pointer leaves it (SDL reports that motion clamped to the window's
+// edge), and a drag held outside it reports positions beyond its edges.
+static bool pointer_over_window(int window_x, int window_y)
+{
+    if (sdl_fullscreen) return true;
+    if (SDL_GetMouseFocus() != sdl_window) return false;
+    int w = 0, h = 0;
+    SDL_GetWindowSize(sdl_window, &w, &h);
+    return window_x >= 0 && window_y >= 0 && window_x < w && window_y < h;
+}
+
+// Delivers the pointer's position when it differs from the last one, so
+// that every button message finds the cursor where the button went. Motion
+// while the pointer is away from the window, or SDL's repeats of a stale
+// position after a change of window mode (no relative movement), is no
+// position of the picture's.
+static void move_mouse(int window_x, int window_y, int moved_x, int moved_y, bool button)
+{
+    if (pointer_settling && !button && moved_x == 0 && moved_y == 0) return;
+    pointer_settling = false;
+    if (!pointer_over_window(window_x, window_y)) {
+        pointer_left();
+        return;
+    }
     int x = 0, y = 0;
     to_frame(window_x, window_y, x, y);
+    pointer_over = true;
     if (x == last_mouse_x && y == last_mouse_y) return;
     last_mouse_x = x;
     last_mouse_y = y;
@@ -152,6 +216,17 @@ static void type_text(const char* utf8)
         enqueue(WM_CHAR, 0, static_cast<uint8_t>(bytes[i]));
 }
 
+// Notes a press of one of the held keys, so that a tap released before the
+// loop asks still reads as down once.
+static void note_press(SDL_Scancode scancode)
+{
+    for (int k = 0; k < held_key_count; ++k) {
+        if (key_scancodes[k][0] != scancode && key_scancodes[k][1] != scancode) continue;
+        keys_pressed[k] = true;
+        key_press_pass[k] = sdl_presents;
+    }
+}
+
 static void translate(const SDL_Event& e)
 {
     switch (e.type) {
@@ -160,12 +235,14 @@ static void translate(const SDL_Event& e)
         break;
     case SDL_WINDOWEVENT:
         if (e.window.event == SDL_WINDOWEVENT_CLOSE) closed_from_outside();
+        // Gone from the window, or the window gone from the hand's focus.
+        if (e.window.event == SDL_WINDOWEVENT_LEAVE || e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) pointer_left();
         break;
     case SDL_MOUSEMOTION:
-        move_mouse(e.motion.x, e.motion.y);
+        move_mouse(e.motion.x, e.motion.y, e.motion.xrel, e.motion.yrel, false);
         break;
     case SDL_MOUSEBUTTONDOWN:
-        move_mouse(e.button.x, e.button.y);
+        move_mouse(e.button.x, e.button.y, 0, 0, true);
         // Every second press in quick succession is the double click.
         if (e.button.button == SDL_BUTTON_LEFT)
             enqueue(e.button.clicks % 2 == 0 ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, 0, 0);
@@ -173,7 +250,7 @@ static void translate(const SDL_Event& e)
             enqueue(e.button.clicks % 2 == 0 ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN, 0, 0);
         break;
     case SDL_MOUSEBUTTONUP:
-        move_mouse(e.button.x, e.button.y);
+        move_mouse(e.button.x, e.button.y, 0, 0, true);
         if (e.button.button == SDL_BUTTON_LEFT) enqueue(WM_LBUTTONUP, 0, 0);
         else if (e.button.button == SDL_BUTTON_RIGHT) enqueue(WM_RBUTTONUP, 0, 0);
         break;
@@ -183,8 +260,13 @@ static void translate(const SDL_Event& e)
     case SDL_KEYDOWN: {
         SDL_Keycode key = e.key.keysym.sym;
         bool enter = key == SDLK_RETURN || key == SDLK_KP_ENTER;
-        if (enter && (e.key.keysym.mod & KMOD_ALT) != 0) {
-            if (e.key.repeat == 0) sdl_toggle_fullscreen();
+        bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
+        if (e.key.repeat == 0 && !(enter && alt)) note_press(e.key.keysym.scancode);
+        if (enter && alt) {
+            if (e.key.repeat == 0) {
+                sdl_toggle_fullscreen();
+                mode_changed();
+            }
         } else if (enter) {
             enqueue(WM_CHAR, 0, 13);
         } else if (key == SDLK_BACKSPACE) {
@@ -238,21 +320,14 @@ void platform_post_message(uint32_t message)
 
 bool platform_key_held(held_key key)
 {
-    if (!video_subsystem) return false;
+    if (!video_subsystem || key < 0 || key >= held_key_count) return false;
+    bool pressed = keys_pressed[key] && sdl_presents - key_press_pass[key] <= 1;
+    keys_pressed[key] = false;
     const Uint8* state = SDL_GetKeyboardState(nullptr);
-    switch (key) {
-    case key_escape: return state[SDL_SCANCODE_ESCAPE] != 0;
-    case key_enter:
-        // Alt+Enter switches the window; it is not an Enter for the loops.
-        if ((SDL_GetModState() & KMOD_ALT) != 0) return false;
-        return state[SDL_SCANCODE_RETURN] != 0 || state[SDL_SCANCODE_KP_ENTER] != 0;
-    case key_delete: return state[SDL_SCANCODE_DELETE] != 0;
-    case key_left: return state[SDL_SCANCODE_LEFT] != 0;
-    case key_right: return state[SDL_SCANCODE_RIGHT] != 0;
-    case key_up: return state[SDL_SCANCODE_UP] != 0;
-    case key_down: return state[SDL_SCANCODE_DOWN] != 0;
-    default: return false;
-    }
+    bool held = state[key_scancodes[key][0]] != 0 || state[key_scancodes[key][1]] != 0;
+    // Alt+Enter switches the window; it is not an Enter for the loops.
+    if (key == key_enter && held && (SDL_GetModState() & KMOD_ALT) != 0) held = false;
+    return held || pressed;
 }
 
 uint32_t platform_milliseconds()

@@ -12,6 +12,10 @@ extern bool sdl_window_closed;
 // Full screen (borderless, desktop size) rather than a resizable window.
 extern bool sdl_fullscreen;
 
+// Presents so far: the pass now running, by which a key press no one asked
+// about is forgotten.
+extern uint32_t sdl_presents;
+
 // The size of the frames being presented: the size given to
 // platform_start_video, or the window's created size before that.
 void sdl_frame_size(int& width, int& height);

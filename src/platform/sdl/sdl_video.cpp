@@ -1,17 +1,25 @@
 // The SDL backend's frame: a streaming 5:6:5 texture of the frame size,
 // scaled to the window by nearest pixel with its proportions kept (black
-// bars), and presents paced to at most 100 a second.
+// bars). Passes keep a schedule of 100 a second (sleeping, never spinning),
+// and where the display offers vertical sync a frame reaches the screen at
+// a vertical blank, only when that blank comes before the next pass is due
+// (platform/pacing.h): no tearing, and the game is never slowed.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
 
 #include "platform/letterbox.h"
+#include "platform/pacing.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_state.h"
 
-// The shortest time between two presents: 10 ms, so no loop runs faster
-// than 100 passes a second however fast the machine is.
-static constexpr std::chrono::microseconds present_interval {10000};
+// Presents timed to learn the display's refresh when SDL does not know it.
+static constexpr int calibration_presents = 8;
+// Refresh periods believed, in microseconds: a renderer whose presents come
+// faster or slower does not wait for the display.
+static constexpr int64_t shortest_period = 4000;
+static constexpr int64_t longest_period = 50000;
 
 static SDL_Renderer* renderer = nullptr;
 static SDL_Texture* texture = nullptr;
@@ -20,9 +28,42 @@ static int frame_height = 0;
 // The window's created size (the frame size until video starts).
 static int created_width = 1024;
 static int created_height = 768;
-// When the previous present was let through.
-static std::chrono::steady_clock::time_point last_present {};
-static bool presented_before = false;
+// The schedule of passes and the frames shown (blank period 0: the
+// renderer does not wait for vertical blanks).
+static pacing pacer = start_pacing(0);
+
+uint32_t sdl_presents = 0;
+
+// Microseconds of the steady clock.
+static int64_t steady_us()
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// The display's refresh period in microseconds for a renderer that waits for
+// vertical blanks, 0 when it does not. SDL's refresh rate when it knows one;
+// otherwise the interval its presents of the black first frame keep (the
+// middle one of seven).
+static int64_t blank_period()
+{
+    SDL_RendererInfo info {};
+    if (SDL_GetRendererInfo(renderer, &info) != 0 || (info.flags & SDL_RENDERER_PRESENTVSYNC) == 0) return 0;
+    SDL_DisplayMode mode {};
+    if (SDL_GetWindowDisplayMode(sdl_window, &mode) == 0 && mode.refresh_rate > 0) return 1000000 / mode.refresh_rate;
+    int64_t times[calibration_presents];
+    for (int64_t& t : times) {
+        SDL_RenderClear(renderer);
+        SDL_RenderPresent(renderer);
+        t = steady_us();
+    }
+    int64_t intervals[calibration_presents - 1];
+    for (int i = 0; i + 1 < calibration_presents; ++i)
+        intervals[i] = times[i + 1] - times[i];
+    std::sort(intervals, intervals + calibration_presents - 1);
+    int64_t period = intervals[(calibration_presents - 1) / 2];
+    return period >= shortest_period && period <= longest_period ? period : 0;
+}
 
 void sdl_frame_size(int& width, int& height)
 {
@@ -34,9 +75,11 @@ bool platform_start_video(int width, int height)
 {
     if (sdl_window == nullptr || width < 1 || height < 1) return false;
     sdl_stop_video();
-    // No vertical sync: the pace is our own 100 presents a second, the same
-    // on every monitor, since the game counts its time in frames.
-    renderer = SDL_CreateRenderer(sdl_window, -1, 0);
+    // Vertical sync where the display offers it; the passes keep their own
+    // pace of 100 a second whatever the display, since the game counts its
+    // time in passes.
+    renderer = SDL_CreateRenderer(sdl_window, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (renderer == nullptr) renderer = SDL_CreateRenderer(sdl_window, -1, 0);
     if (renderer == nullptr) {
         std::fprintf(stderr, "SDL renderer: %s\n", SDL_GetError());
         return false;
@@ -50,11 +93,14 @@ bool platform_start_video(int width, int height)
     }
     frame_width = width;
     frame_height = height;
-    presented_before = false;
     // Black until the first frame.
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     SDL_RenderClear(renderer);
     SDL_RenderPresent(renderer);
+    int64_t period = blank_period();
+    // Presents that do not keep to the display are made at once.
+    if (period == 0) SDL_RenderSetVSync(renderer, 0);
+    pacer = start_pacing(period);
     return true;
 }
 
@@ -73,37 +119,15 @@ void platform_stop_video()
     sdl_stop_video();
 }
 
-// Waits until the interval since the previous present has passed: sleeps
-// for the bulk, then spins the last stretch, which sleeping overshoots.
-static void pace()
+// Copies the frame to the screen; with synced false on a renderer that
+// waits for vertical blanks, this one present does not wait. False when
+// there is nothing to show it on.
+static bool show_frame(const uint16_t* pixels, int width, int height, int pitch_bytes, bool synced)
 {
-    using clock = std::chrono::steady_clock;
-    clock::time_point now = clock::now();
-    if (presented_before) {
-        clock::time_point due = last_present + present_interval;
-        if (now < due) {
-            if (due - now > std::chrono::milliseconds(2))
-                std::this_thread::sleep_for(due - now - std::chrono::milliseconds(1));
-            while (clock::now() < due)
-                std::this_thread::yield();
-            now = due;
-        } else if (now - due < present_interval) {
-            // A little late: keep the rhythm. Far behind (a slow frame, a
-            // dialog), start again from now rather than rushing to catch up.
-            now = due;
-        }
-    }
-    last_present = now;
-    presented_before = true;
-}
-
-void platform_present(const uint16_t* pixels, int width, int height, int pitch_bytes)
-{
-    pace();
-    if (renderer == nullptr || texture == nullptr || sdl_window_closed || pixels == nullptr) return;
-    if (width != frame_width || height != frame_height || pitch_bytes < 2 * width) return;
+    if (renderer == nullptr || texture == nullptr || sdl_window_closed || pixels == nullptr) return false;
+    if (width != frame_width || height != frame_height || pitch_bytes < 2 * width) return false;
     Uint32 flags = SDL_GetWindowFlags(sdl_window);
-    if ((flags & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN)) != 0) return;
+    if ((flags & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN)) != 0) return false;
     SDL_UpdateTexture(texture, nullptr, pixels, pitch_bytes);
     int output_w = 0, output_h = 0;
     SDL_GetRendererOutputSize(renderer, &output_w, &output_h);
@@ -112,7 +136,23 @@ void platform_present(const uint16_t* pixels, int width, int height, int pitch_b
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     SDL_RenderClear(renderer);
     SDL_RenderCopy(renderer, texture, nullptr, &target);
+    bool unsynced = !synced && pacer.blank_period > 0;
+    if (unsynced) SDL_RenderSetVSync(renderer, 0);
     SDL_RenderPresent(renderer);
+    if (unsynced) SDL_RenderSetVSync(renderer, 1);
+    return true;
+}
+
+void platform_present(const uint16_t* pixels, int width, int height, int pitch_bytes)
+{
+    ++sdl_presents;
+    pace_step step = pace_pass(pacer, steady_us());
+    if (step.show && show_frame(pixels, width, height, pitch_bytes, step.synced) && step.synced &&
+        pacer.blank_period > 0)
+        pace_shown(pacer, steady_us());
+    // Waiting is sleeping: an idle loop leaves the processor to others.
+    int64_t wait = pacer.due - steady_us();
+    if (wait > 0) std::this_thread::sleep_for(std::chrono::microseconds(wait));
 }
 
 void sdl_toggle_fullscreen()
