@@ -224,7 +224,7 @@ static uint8_t random_char()
 // wrote, the data set's own files among them, now and then one that cannot
 // be a file (too long) or one that does not exist.
 static const char* const map_names[] = {"single", "m1", "m2", "карта"_cp, "x", "нет"_cp};
-static const char* const image_names[] = {"grant", "footman", "tree", "vesk", "нет"_cp, "grant"};
+static const char* const image_names[] = {"grant", "footman", "tree", "vesk", "../font/smallw", "нет"_cp, "grant"};
 static const char* const table_names[] = {"grant", "footman", "tree", "s1", "s2", "кадры"_cp, "нет"_cp};
 
 template <size_t n>
@@ -584,10 +584,11 @@ static void sprite_keys()
         type_char(i, static_cast<uint8_t>(key));
 }
 
-// The delay's numeric field: a click, some digits, Enter.
+// The delay's numeric field: a click, some digits (now and then more than
+// the field holds), Enter.
 static void sprite_number()
 {
-    int32_t offset = click(0, {18, 652, 27, 12}), n = between(0, 5);
+    int32_t offset = click(0, {18, 652, 27, 12}), n = chance(80) ? between(0, 5) : between(6, 16);
     for (int32_t i = 0; i < n; ++i)
         type_char(offset++, static_cast<uint8_t>(chance(10) ? '-' : '0' + below(10)));
     if (chance(80)) hold_key(offset, key_enter, 1);
@@ -614,7 +615,7 @@ static const gesture game_gestures[] = {
     {20, click_anywhere},   {15, typed_chars},    {20, held_key_gesture}, {1, escape_gesture},
 };
 // The window closes from outside once in so many gestures.
-constexpr int32_t close_odds = 40000;
+constexpr int32_t close_odds = 10000;
 
 static const gesture map_editor_gestures[] = {
     {150, idle_gesture},     {150, map_palette_click}, {220, map_paint},      {70, map_delete},
