@@ -5,7 +5,7 @@
 //
 //   headless_run --config game|map_editor|sprite_editor [--data DIR]
 //                [--script FILE] [--passes N] [--scratch] [--check]
-//                [--monkey SEED]
+//                [--monkey SEED [--keep]]
 //
 // --monkey feeds random input instead of a script (monkey.h) and checks
 // the configuration after every pass (run_checks.h).
@@ -46,6 +46,7 @@ static void (*real_loop)() = nullptr;
 // Random hands instead of a script, their seed, and the checks after every
 // pass (given with --check, implied by --monkey).
 static bool monkey_run = false;
+static bool keep_record = false;
 static uint64_t monkey_seed = 0;
 static bool checks_on = false;
 static bool (*pass_check)(char* why, int why_size) = nullptr;
@@ -418,7 +419,7 @@ static int usage()
 {
     std::fprintf(stderr,
                  "usage: headless_run --config game|map_editor|sprite_editor [--data DIR] [--script FILE] "
-                 "[--passes N] [--scratch] [--check] [--monkey SEED]\n"
+                 "[--passes N] [--scratch] [--check] [--monkey SEED [--keep]]\n"
                  "  --data DIR     the folder holding data/ (default: the current folder)\n"
                  "  --script FILE  input events by pass (see README.md, \"Headless runner\")\n"
                  "  --passes N     passes to run before the loop is asked to stop (default 100;\n"
@@ -426,7 +427,8 @@ static int usage()
                  "  --scratch      run in a scratch copy of the data folder, removed at the end\n"
                  "  --check        check the configuration after every pass; stop at a breach\n"
                  "  --monkey SEED  random input from SEED instead of a script; implies --scratch\n"
-                 "                 and --check and writes monkey-<config>-<seed>.txt\n");
+                 "                 and --check and writes monkey-<config>-<seed>.txt, removed\n"
+                 "                 when the run passes unless --keep is given\n");
     return 2;
 }
 
@@ -483,6 +485,10 @@ int main(int argc, char** argv)
             checks_on = true;
             continue;
         }
+        if (std::strcmp(option, "--keep") == 0) {
+            keep_record = true;
+            continue;
+        }
         if (i + 1 >= argc) return usage();
         const char* value = argv[++i];
         if (std::strcmp(option, "--config") == 0) {
@@ -520,6 +526,10 @@ int main(int argc, char** argv)
     }
     if (monkey_run && script != nullptr) {
         std::fprintf(stderr, "headless_run: --monkey and --script do not go together\n");
+        return 2;
+    }
+    if (keep_record && !monkey_run) {
+        std::fprintf(stderr, "headless_run: --keep goes with --monkey\n");
         return 2;
     }
     if (monkey_run && !passes_given) passes_wanted = 100000000;
@@ -588,7 +598,7 @@ int main(int argc, char** argv)
         if (!check_no_message_box(why, sizeof why)) fail_run(headless_pass(), why);
         if (!loop_ran) fail_run(0, "start-up ended the run before the main loop");
     }
-    if (monkey_run) monkey_finish(false);
+    if (monkey_run) monkey_finish(keep_record);
     if (scratch) {
         if (chdir(start_folder) != 0) std::fprintf(stderr, "headless_run: cannot go back to %s\n", start_folder);
         remove_scratch_copy(scratch_folder);

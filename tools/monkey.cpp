@@ -107,12 +107,13 @@ static int32_t planned_length()
     return plan_count == plan_next ? 0 : plan[plan_count - 1].pass - gesture_start + 1;
 }
 
+// A point of a, kept on the screen (scripts take no point off it).
 static void point_in(const area& a, int32_t& x, int32_t& y)
 {
     x = a.x + below(a.w + 1);
     y = a.y + below(a.h + 1);
-    if (x >= screen_w) x = screen_w - 1;
-    if (y >= screen_h) y = screen_h - 1;
+    x = x < 0 ? 0 : (x >= screen_w ? screen_w - 1 : x);
+    y = y < 0 ? 0 : (y >= screen_h ? screen_h - 1 : y);
 }
 
 static void move_to(int32_t offset, int32_t x, int32_t y)
