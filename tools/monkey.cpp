@@ -74,6 +74,7 @@ static int plan_next = 0;
 static int32_t gesture_start = 0;
 static int32_t quiet_until = 0;
 
+// The screens aimed at and their size.
 static monkey_screens screens = monkey_game;
 static int32_t screen_w = 800;
 static int32_t screen_h = 600;
@@ -81,6 +82,7 @@ static int32_t screen_h = 600;
 static int32_t pointer_x = 0;
 static int32_t pointer_y = 0;
 
+// How the run ended, as far as the monkey can tell, and the events given.
 static monkey_ending ending = monkey_still_running;
 static int32_t events_given = 0;
 // The record's file, -1 when none.
