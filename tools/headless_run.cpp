@@ -4,7 +4,11 @@
 // then the hashes of the state at the script's checkpoints.
 //
 //   headless_run --config game|map_editor|sprite_editor [--data DIR]
-//                [--script FILE] [--passes N]
+//                [--script FILE] [--passes N] [--scratch] [--check]
+//                [--monkey SEED [--keep]]
+//
+// --monkey feeds random input instead of a script (monkey.h) and checks
+// the configuration after every pass (run_checks.h).
 //
 // The script format and the summary are described in README.md ("Headless
 // runner").
@@ -24,6 +28,9 @@
 #include "world/map_hash.h"
 #include "world/units.h"
 
+#include "monkey.h"
+#include "run_checks.h"
+
 // The largest script read.
 static constexpr long max_script_size = 4 * 1024 * 1024;
 // Passes a loop may run on after being asked to stop before the run is
@@ -38,6 +45,17 @@ static bool loop_stuck = false;
 // The exit status the program's entry gave: 1 after a fatal report.
 static int program_status = 0;
 static void (*real_loop)() = nullptr;
+// Random hands instead of a script, their seed, and the checks after every
+// pass (given with --check, implied by --monkey).
+static bool monkey_run = false;
+static bool keep_record = false;
+static uint64_t monkey_seed = 0;
+static bool checks_on = false;
+static bool (*pass_check)(char* why, int why_size) = nullptr;
+// The scratch copy of the data folder the run works in; "" for none. The
+// monkey's record of its events, a replay script.
+static char scratch_folder[headless_path_size];
+static char monkey_record[2 * headless_path_size];
 
 // The loop as the entry runs it, noting that it did run.
 static void watched_loop()
@@ -123,18 +141,42 @@ static void print_checkpoints()
     }
 }
 
-// After every pass: record its checkpoint, if it has one; once the passes
+// Ends a checked run that failed at pass: the reason on standard error and,
+// for a monkey run, at the end of its replay script.
+[[noreturn]] static void fail_run(int32_t pass, const char* reason)
+{
+    std::fprintf(stderr, "headless_run: check failed at pass %d: %s\n", static_cast<int>(pass), reason);
+    if (monkey_run) {
+        monkey_record_failure(pass, reason);
+        std::fprintf(stderr, "headless_run: monkey seed %llu, %s; replay script %s\n",
+                     static_cast<unsigned long long>(monkey_seed), chosen->name, monkey_record);
+    }
+    if (scratch_folder[0] != 0) remove_scratch_copy(scratch_folder);
+    std::fflush(stdout);
+    std::_Exit(1);
+}
+
+// After every pass: record its checkpoint, if it has one; check the
+// configuration and hand the monkey the pass, when asked to; once the passes
 // asked for are done, ask the loop to stop (again at every pass, for loops
 // nested in dialogs); give up on a loop that keeps going.
 static void after_pass(int32_t pass, void* /*user*/)
 {
     int checkpoint = headless_checkpoint_at(pass);
     if (checkpoint >= 0) record_checkpoint(checkpoint);
+    if (checks_on) {
+        static char why[512];
+        if (!pass_check(why, sizeof why) || !check_no_message_box(why, sizeof why)) fail_run(pass, why);
+    }
+    if (monkey_run && !monkey_after_pass(pass)) quit_requested = 1;
     if (pass + 1 >= passes_wanted) quit_requested = 1;
     if (pass + 1 >= passes_wanted + stop_grace) {
         loop_stuck = true;
-        std::fprintf(stderr, "headless_run: the loop did not stop %d passes after it was asked to\n",
-                     static_cast<int>(stop_grace));
+        static char why[96];
+        std::snprintf(why, sizeof why, "the loop did not stop %d passes after it was asked to",
+                      static_cast<int>(stop_grace));
+        if (monkey_run || checks_on) fail_run(pass, why);
+        std::fprintf(stderr, "headless_run: %s\n", why);
         std::fflush(stdout);
         std::_Exit(1);
     }
@@ -386,10 +428,16 @@ static int usage()
 {
     std::fprintf(stderr,
                  "usage: headless_run --config game|map_editor|sprite_editor [--data DIR] [--script FILE] "
-                 "[--passes N]\n"
+                 "[--passes N] [--scratch] [--check] [--monkey SEED [--keep]]\n"
                  "  --data DIR     the folder holding data/ (default: the current folder)\n"
                  "  --script FILE  input events by pass (see README.md, \"Headless runner\")\n"
-                 "  --passes N     passes to run before the loop is asked to stop (default 100)\n");
+                 "  --passes N     passes to run before the loop is asked to stop (default 100;\n"
+                 "                 with --monkey, until its record of events is full)\n"
+                 "  --scratch      run in a scratch copy of the data folder, removed at the end\n"
+                 "  --check        check the configuration after every pass; stop at a breach\n"
+                 "  --monkey SEED  random input from SEED instead of a script; implies --scratch\n"
+                 "                 and --check and writes monkey-<config>-<seed>.txt, removed\n"
+                 "                 when the run passes unless --keep is given\n");
     return 2;
 }
 
@@ -434,8 +482,22 @@ int main(int argc, char** argv)
     const char* config_name = nullptr;
     const char* data = nullptr;
     const char* script = nullptr;
+    bool scratch = false;
+    bool passes_given = false;
     for (int i = 1; i < argc; ++i) {
         const char* option = argv[i];
+        if (std::strcmp(option, "--scratch") == 0) {
+            scratch = true;
+            continue;
+        }
+        if (std::strcmp(option, "--check") == 0) {
+            checks_on = true;
+            continue;
+        }
+        if (std::strcmp(option, "--keep") == 0) {
+            keep_record = true;
+            continue;
+        }
         if (i + 1 >= argc) return usage();
         const char* value = argv[++i];
         if (std::strcmp(option, "--config") == 0) {
@@ -452,6 +514,15 @@ int main(int argc, char** argv)
                 return 2;
             }
             passes_wanted = static_cast<int32_t>(n);
+            passes_given = true;
+        } else if (std::strcmp(option, "--monkey") == 0) {
+            char* end = nullptr;
+            monkey_seed = std::strtoull(value, &end, 10);
+            if (*value < '0' || *value > '9' || *end != 0) {
+                std::fprintf(stderr, "headless_run: --monkey takes a seed, a number 0..2^64-1\n");
+                return 2;
+            }
+            monkey_run = checks_on = scratch = true;
         } else {
             return usage();
         }
@@ -462,6 +533,18 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "headless_run: no configuration \"%s\"\n", config_name);
         return usage();
     }
+    if (monkey_run && script != nullptr) {
+        std::fprintf(stderr, "headless_run: --monkey and --script do not go together\n");
+        return 2;
+    }
+    if (keep_record && !monkey_run) {
+        std::fprintf(stderr, "headless_run: --keep goes with --monkey\n");
+        return 2;
+    }
+    if (monkey_run && !passes_given) passes_wanted = 100000000;
+    pass_check = chosen == &game_configuration         ? check_game_pass
+                 : chosen == &map_editor_configuration ? check_map_editor_pass
+                                                       : check_sprite_editor_pass;
 
     headless_reset();
     if (script != nullptr) {
@@ -481,6 +564,31 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "headless_run: the current folder's name is too long\n");
         return 1;
     }
+    // A scratch run works in a copy of the data folder, so that what the
+    // program saves never reaches the real one.
+    if (scratch) {
+        if (!make_scratch_copy(data != nullptr ? data : ".", scratch_folder, sizeof scratch_folder)) return 1;
+        data = scratch_folder;
+    }
+    if (monkey_run) {
+        static char note[1024];
+        std::snprintf(monkey_record, sizeof monkey_record, "%s/monkey-%s-%llu.txt", start_folder, chosen->name,
+                      static_cast<unsigned long long>(monkey_seed));
+        std::snprintf(note, sizeof note,
+                      "# config: %s\n"
+                      "# The input of monkey seed %llu as a script. It replays in a fresh copy of the data set:\n"
+                      "#   headless_run --config %s --data DIR --scratch --check --script THIS --passes N\n"
+                      "# with N the \"passes:\" line at the end, or above the last event's pass.\n",
+                      chosen->name, static_cast<unsigned long long>(monkey_seed), chosen->name);
+        monkey_screens screens = chosen == &game_configuration         ? monkey_game
+                                 : chosen == &map_editor_configuration ? monkey_map_editor
+                                                                       : monkey_sprite_editor;
+        if (!monkey_start(monkey_seed, screens, monkey_record, note)) {
+            if (scratch) remove_scratch_copy(scratch_folder);
+            scratch_folder[0] = 0;
+            return 1;
+        }
+    }
     if (data != nullptr && chdir(data) != 0) {
         std::fprintf(stderr, "headless_run: cannot enter the data folder %s\n", data);
         return 1;
@@ -492,6 +600,18 @@ int main(int argc, char** argv)
     run.main_loop = watched_loop;
     program_status = run_entry(run);
     end_process();
+    // A checked run from a whole data set starts its loop and shows no box,
+    // at start-up or at the end either.
+    if (checks_on) {
+        static char why[512];
+        if (!check_no_message_box(why, sizeof why)) fail_run(headless_pass(), why);
+        if (!loop_ran) fail_run(0, "start-up ended the run before the main loop");
+    }
+    if (monkey_run) monkey_finish(keep_record);
+    if (scratch) {
+        if (chdir(start_folder) != 0) std::fprintf(stderr, "headless_run: cannot go back to %s\n", start_folder);
+        remove_scratch_copy(scratch_folder);
+    }
 
     // Dumps of passes the run never reached are counted in the summary; say
     // so where failures are told too.
@@ -506,6 +626,16 @@ int main(int argc, char** argv)
     if (chosen == &sprite_editor_configuration && loop_ran)
         print_summary(sprite_editor_summary);
     print_checkpoints();
+    if (monkey_run) {
+        monkey_ending end = monkey_end();
+        std::printf("monkey: seed %llu, %d passes checked, %d events, ended by %s\n",
+                    static_cast<unsigned long long>(monkey_seed), static_cast<int>(headless_pass()),
+                    static_cast<int>(monkey_event_count()),
+                    end == monkey_ended_by_escape  ? "Escape"
+                    : end == monkey_ended_by_close ? "the window closed"
+                    : end == monkey_ended_full     ? "a full record of events"
+                                                   : "the passes asked for");
+    }
     if (program_status != 0)
         return program_status;
     return headless_dumps_failed() == 0 && !loop_stuck ? 0 : 1;

@@ -2,7 +2,7 @@
 # targets in build-fuzz/ and a timed run of one target. Sourced, not run;
 # expects to be in the repository root, after setup.sh.
 
-brask_fuzz_targets=(map frames rolls sprites bmp team_bmp bmp_size palette glyphs wave)
+brask_fuzz_targets=(map frames rolls sprites bmp team_bmp bmp_size palette glyphs wave script)
 
 # brask_fuzz_build: configure build-fuzz/ once (clang, BRASK_FUZZ=ON) and
 # build every fuzz target.
@@ -26,7 +26,7 @@ brask_fuzz_family() {
 brask_fuzz_extension() {
     case $1 in
         map) echo map ;; frames) echo frm ;; rolls) echo roll ;; sprites) echo spr ;;
-        glyphs) echo fn ;; wave) echo wav ;; *) echo bmp ;;
+        glyphs) echo fn ;; wave) echo wav ;; script) echo txt ;; *) echo bmp ;;
     esac
 }
 
@@ -34,7 +34,7 @@ brask_fuzz_extension() {
 # file without making every run slow.
 brask_fuzz_max_len() {
     case $1 in
-        map) echo 16384 ;; frames|rolls|sprites) echo 24576 ;; glyphs) echo 8192 ;;
+        map|script) echo 16384 ;; frames|rolls|sprites) echo 24576 ;; glyphs) echo 8192 ;;
         *) echo 65536 ;;
     esac
 }

@@ -169,7 +169,7 @@ static bool parse_type(const script_event& /*event*/, int32_t pass, const char*&
     // One character a pass from the given pass on: the input latch holds
     // one typed character a pass, so a line given in one pass would leave
     // only its last character in a text field.
-    for (const char* t = typed_text; *t != 0; ++pass) {
+    for (const char* t = typed_text;;) {
         uint32_t code = 0;
         int used = 1;
         uint8_t byte = 0;
@@ -182,12 +182,14 @@ static bool parse_type(const script_event& /*event*/, int32_t pass, const char*&
             error = "too many events";
             return false;
         }
-        if (*t != 0 && pass == 0x7FFFFFFF) {
+        if (*t == 0) return true;
+        // The next character's pass, unless this one took the last.
+        if (pass == 0x7FFFFFFF) {
             error = "the typed text runs past the last pass";
             return false;
         }
+        ++pass;
     }
-    return true;
 }
 
 static bool parse_key(const script_event& /*event*/, int32_t pass, const char*& error)
