@@ -149,7 +149,7 @@ TEST_F(HeadlessTest, BadScriptLinesAreRefusedWithTheirLineAndNothingIsAdded)
         {"0 char 256\n", 1},                  // not a byte
         {"0 ldown\n0 fly\n", 2},              // unknown event
         {"0 key sideways escape\n", 1},
-        {"0 key down tab\n", 1},              // unknown key
+        {"0 key down capslock\n", 1},         // unknown key
         {"0 type\n", 1},                      // nothing to type
         {"0 type \xE2\x82\xBD\n", 1},         // a rouble sign has no byte
         {"2147483646 type abc\n", 1},         // runs past the last pass

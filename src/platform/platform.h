@@ -36,7 +36,10 @@ struct platform_message {
     uint32_t character;
 };
 
-// The keys whose held state the loops read.
+// The keys whose held state the loops read: the seven of the loops' own
+// controls, then the modifiers and keys of the shortcuts (undo and redo,
+// the game's help, pause, speed, screenshot, music and overview). Letters
+// are keys by their place on the keyboard, whatever the layout types there.
 enum held_key : int {
     key_escape,
     key_enter,
@@ -45,6 +48,19 @@ enum held_key : int {
     key_right,
     key_up,
     key_down,
+    key_ctrl,   // either Ctrl
+    key_shift,  // either Shift
+    key_z,
+    key_y,
+    key_f1,
+    key_f5,
+    key_f12,
+    key_p,
+    key_pause,
+    key_plus,   // '+' ('=' on the main keyboard) or the keypad's '+'
+    key_minus,  // '-' or the keypad's '-'
+    key_m,
+    key_tab,
     held_key_count,
 };
 

@@ -93,6 +93,11 @@ bool headless_key_by_name(const char* name, held_key& key)
     } names[] = {
         {"escape", key_escape}, {"enter", key_enter}, {"delete", key_delete}, {"left", key_left},
         {"right", key_right},   {"up", key_up},       {"down", key_down},
+        {"ctrl", key_ctrl},     {"shift", key_shift}, {"z", key_z},
+        {"y", key_y},           {"f1", key_f1},       {"f5", key_f5},
+        {"f12", key_f12},       {"p", key_p},         {"pause", key_pause},
+        {"plus", key_plus},     {"minus", key_minus}, {"m", key_m},
+        {"tab", key_tab},
     };
     for (const auto& n : names) {
         if (std::strcmp(n.name, name) == 0) {
