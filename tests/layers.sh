@@ -44,7 +44,7 @@ for dir in src/*/; do
   # to its closing bracket (keywords and generator expressions skipped).
   links=$(tr '\n' ' ' < "$dir/CMakeLists.txt" | grep -o 'target_link_libraries([^)]*)' |
           sed 's/^target_link_libraries( *[A-Za-z_${}]* //; s/)$//' | tr ' ' '\n' |
-          grep -vE '^(PUBLIC|PRIVATE|INTERFACE|SDL2::SDL2|"?\$<.*|)$')
+          grep -vE '^(PUBLIC|PRIVATE|INTERFACE|SDL2::SDL2|PNG::PNG|"?\$<.*|)$')
   for l in $links; do
     case "$l" in
       platform|platform_common|platform_headless|platform_sdl) l=platform ;;

@@ -2,7 +2,7 @@
 # that are missing, configure build/ once and build what changed.
 # Sourced, not run; expects to be in the repository root.
 
-brask_packages=(cmake g++ make libgtest-dev libbenchmark-dev libsdl2-dev libboost-graph-dev)
+brask_packages=(cmake g++ make libgtest-dev libbenchmark-dev libsdl2-dev libpng-dev libboost-graph-dev)
 # clang and its runtime libraries build the fuzz targets (scripts/test, scripts/fuzz).
 brask_packages+=(clang libclang-rt-14-dev)
 

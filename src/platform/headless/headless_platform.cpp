@@ -6,8 +6,8 @@
 
 #include "core/code_page.h"
 #include "platform/headless/headless.h"
-#include "platform/headless/png_writer.h"
 #include "platform/platform.h"
+#include "platform/png_writer.h"
 
 // Room of the message queue; a message beyond it is dropped.
 static constexpr int queue_size = 4096;
