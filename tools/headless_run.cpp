@@ -4,8 +4,8 @@
 // then the hashes of the state at the script's checkpoints.
 //
 //   headless_run --config game|map_editor|sprite_editor [--data DIR]
-//                [--script FILE] [--passes N] [--scratch] [--check]
-//                [--monkey SEED [--keep]]
+//                [--script FILE] [--passes N] [--map NAME] [--scratch]
+//                [--check] [--monkey SEED [--keep]]
 //
 // --monkey feeds random input instead of a script (monkey.h) and checks
 // the configuration after every pass (run_checks.h).
@@ -20,6 +20,7 @@
 
 #include "core/code_page.h"
 #include "game/world_check.h"
+#include "play/game_loop.h"
 #include "platform/headless/headless.h"
 #include "programs/configurations.h"
 #include "shell/shell.h"
@@ -428,11 +429,13 @@ static int usage()
 {
     std::fprintf(stderr,
                  "usage: headless_run --config game|map_editor|sprite_editor [--data DIR] [--script FILE] "
-                 "[--passes N] [--scratch] [--check] [--monkey SEED [--keep]]\n"
+                 "[--passes N] [--map NAME] [--scratch] [--check] [--monkey SEED [--keep]]\n"
                  "  --data DIR     the folder holding data/ (default: the current folder)\n"
                  "  --script FILE  input events by pass (see README.md, \"Headless runner\")\n"
-                 "  --passes N     passes to run before the loop is asked to stop (default 100;\n"
-                 "                 with --monkey, until its record of events is full)\n"
+                 "  --passes N     passes to run before the loop is asked to stop (default: the\n"
+                 "                 script's \"# passes: N\" line, else 100; with --monkey, until\n"
+                 "                 its record of events is full)\n"
+                 "  --map NAME     the map the game plays, data/map/NAME.map (default single)\n"
                  "  --scratch      run in a scratch copy of the data folder, removed at the end\n"
                  "  --check        check the configuration after every pass; stop at a breach\n"
                  "  --monkey SEED  random input from SEED instead of a script; implies --scratch\n"
@@ -464,6 +467,31 @@ static bool read_script(const char* path, char*& text)
     }
     text = buffer;
     return true;
+}
+
+// The passes a script names in a line "# passes: N" (N 1..100000000), the
+// last such line; false when it names none.
+static bool script_passes(const char* text, int32_t& passes)
+{
+    static const char tag[] = "# passes:";
+    bool found = false;
+    for (const char* line = text; *line != 0;) {
+        if (std::strncmp(line, tag, sizeof tag - 1) == 0) {
+            char* end = nullptr;
+            long n = std::strtol(line + sizeof tag - 1, &end, 10);
+            while (*end == ' ' || *end == '\t' || *end == '\r')
+                ++end;
+            if ((*end == '\n' || *end == 0) && n >= 1 && n <= 100000000) {
+                passes = static_cast<int32_t>(n);
+                found = true;
+            }
+        }
+        const char* next = std::strchr(line, '\n');
+        if (next == nullptr)
+            break;
+        line = next + 1;
+    }
+    return found;
 }
 
 // Prints the lines of one summary table, "label: value" each.
@@ -515,6 +543,12 @@ int main(int argc, char** argv)
             }
             passes_wanted = static_cast<int32_t>(n);
             passes_given = true;
+        } else if (std::strcmp(option, "--map") == 0) {
+            if (!set_game_map_utf8(value)) {
+                std::fprintf(stderr, "headless_run: --map takes a map name of 1..46 characters of code page 1251, "
+                                     "without '/' or '\\'\n");
+                return 2;
+            }
         } else if (std::strcmp(option, "--monkey") == 0) {
             char* end = nullptr;
             monkey_seed = std::strtoull(value, &end, 10);
@@ -556,6 +590,10 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "headless_run: %s:%d: %s\n", script, line, error);
             return 1;
         }
+        // A script that names its passes (a recorded game, a stored replay)
+        // runs them unless told otherwise.
+        int32_t named = 0;
+        if (!passes_given && script_passes(text, named)) passes_wanted = named;
     }
     // Dumps land where the runner was started; the program reads its data
     // relative to the data folder.

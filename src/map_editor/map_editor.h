@@ -60,8 +60,6 @@ void draw_map_view();
 // not over the picture (cursor_inside). Called twice a frame.
 void brush();
 
-// The colour of a terrain kind on the overview map (0 for any other kind).
-int32_t overview_colour(int32_t kind);
 // Makes overview_surface anew and plots every cell of the map. Called at
 // start and after a new or loaded map.
 void rebuild_overview();

@@ -1,5 +1,6 @@
 // The map editor's map view, brush and overview map.
 #include "core/random.h"
+#include "game/overview_colours.h"
 #include "game/world_drawing.h"
 #include "input/input_latch.h"
 #include "map_editor/map_editor.h"
@@ -12,14 +13,6 @@
 #include "world/units.h"
 
 surface* overview_surface = nullptr;
-
-// Overview colours of the terrain kinds 1..5 (16-bit 5:6:5 values); deep
-// water and stone take the interface colours blue and grey4.
-static const int32_t overview_shallow = 0x045E;
-static const int32_t overview_sand = 0xABC1;
-static const int32_t overview_mud = 0x7A61;
-static const int32_t overview_grass = 0x0480;
-static const int32_t overview_dark_grass = 0x0320;
 
 // --- The map view -----------------------------------------------------------------
 
@@ -128,20 +121,6 @@ void brush()
 }
 
 // --- The overview map -------------------------------------------------------------
-
-int32_t overview_colour(int32_t kind)
-{
-    switch (kind) {
-    case terrain_deep_water: return colour_blue;
-    case terrain_shallow_water: return overview_shallow;
-    case terrain_sand: return overview_sand;
-    case terrain_mud: return overview_mud;
-    case terrain_grass: return overview_grass;
-    case terrain_dark_grass: return overview_dark_grass;
-    case terrain_stone: return colour_grey4;
-    }
-    return 0;
-}
 
 void rebuild_overview()
 {

@@ -20,13 +20,21 @@ int64_t next_blank(const pacing& p, int64_t now)
     return p.last_blank + periods * p.blank_period;
 }
 
+void set_pace_interval(pacing& p, int64_t interval)
+{
+    if (interval <= 0) interval = pass_interval_us;
+    if (interval < shortest_pass_interval_us) interval = shortest_pass_interval_us;
+    if (interval > longest_pass_interval_us) interval = longest_pass_interval_us;
+    p.interval = interval;
+}
+
 pace_step pace_pass(pacing& p, int64_t now)
 {
     int64_t due = now;
     if (p.scheduled) {
-        due = p.due + pass_interval_us;
+        due = p.due + p.interval;
         // Far behind (a slow frame, a dialog's wait): start again from now.
-        if (now - due >= pass_interval_us) due = now;
+        if (now - due >= p.interval) due = now;
     }
     p.due = due;
     const bool first = !p.scheduled;
@@ -37,7 +45,18 @@ pace_step pace_pass(pacing& p, int64_t now)
         const int64_t blank = next_blank(p, now);
         const bool late = now >= due;
         const bool starved = now - p.last_shown >= longest_unshown_us;
-        if (blank <= due || (late && blank - now <= late_show_slack_us)) {
+        if (p.interval < pass_interval_us) {
+            // Faster than the normal pace (the game's speed): a blank shows
+            // the frame of the first pass that can wait for it before the
+            // next pass is due. The pass ends a little late, and the passes
+            // after it, shorter than the interval, catch up.
+            if (blank <= due + p.interval) {
+            } else if (starved) {
+                step.synced = false;
+            } else {
+                step.show = false;
+            }
+        } else if (blank <= due || (late && blank - now <= late_show_slack_us)) {
             // In time for the next pass (or as good as a late pass gets).
         } else if (late) {
             // A pass already late cannot wait for the display.

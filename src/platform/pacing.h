@@ -8,8 +8,11 @@
 
 #include <cstdint>
 
-// The schedule: one pass every 10 ms.
+// The schedule: one pass every 10 ms, unless the game's speed asks for
+// another interval within these bounds (a quarter to four times the pace).
 constexpr int64_t pass_interval_us = 10000;
+constexpr int64_t shortest_pass_interval_us = 2500;
+constexpr int64_t longest_pass_interval_us = 40000;
 // A pass that is late anyway shows its frame when the blank is this near.
 constexpr int64_t late_show_slack_us = 1000;
 // A frame is shown at least this often, whatever the work of the passes.
@@ -20,6 +23,7 @@ constexpr int64_t realign_slack_us = 2000;
 
 // What the pace keeps from pass to pass.
 struct pacing {
+    int64_t interval = pass_interval_us;  // from one pass to the next
     int64_t blank_period = 0;      // the display's refresh period; 0: no vertical sync
     int64_t due = 0;               // when the pass being ended may give way to the next
     int64_t last_blank = 0;        // the latest vertical blank seen (a synced show's return)
@@ -40,7 +44,12 @@ struct pace_step {
 // starts.
 pacing start_pacing(int64_t blank_period);
 
-// The end of a pass at time now: schedules it (10 ms after the last one;
+// Sets the time from one pass to the next, kept within
+// shortest_pass_interval_us .. longest_pass_interval_us; 0 or less gives
+// back the normal 10 ms. The schedule goes on from the pass being run.
+void set_pace_interval(pacing& p, int64_t interval);
+
+// The end of a pass at time now: schedules it (the interval after the last one;
 // a pass late by a whole interval or more starts the schedule again from
 // now, rather than rushing to catch up) and decides whether its frame is
 // shown. Without vertical sync every frame is shown. With it, a pass on
@@ -54,7 +63,12 @@ pacing start_pacing(int64_t blank_period);
 // longest_unshown_us without a frame (the blanks keep falling while the
 // passes work), a pass on time whose blank is within realign_slack_us of
 // its due time shows synced and the schedule goes on from that blank, so
-// the blanks fall at due times again; otherwise it shows unsynced. Called
+// the blanks fall at due times again; otherwise it shows unsynced. At an
+// interval shorter than the normal one (the game sped up), a pass shows
+// synced when the next blank comes before the next pass is due, ending
+// late by less than an interval (the passes after it catch up), and drops
+// its frame otherwise, unless no frame was shown for longest_unshown_us.
+// Called
 // by the SDL backend's present.
 pace_step pace_pass(pacing& p, int64_t now);
 

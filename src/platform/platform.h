@@ -111,6 +111,12 @@ void platform_stop_video();
 // one, only when that blank comes before the next pass is due (frames are
 // dropped, never the pace); the headless one counts them and never waits.
 void platform_present(const uint16_t* pixels, int width, int height, int pitch_bytes);
+// Sets the time from one pass to the next in microseconds, 2,500 .. 40,000
+// (a pace of four times to a quarter of the normal one); 0 gives back the
+// normal 10 ms. The game's speed keys call it; the SDL backend paces its
+// passes by it (video started anew keeps it), the headless one only keeps
+// the value, since it never waits.
+void platform_set_pass_interval(int32_t microseconds);
 
 // --- Audio -----------------------------------------------------------------
 

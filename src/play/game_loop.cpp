@@ -1,13 +1,16 @@
 #include "play/game_loop.h"
 
 #include <cstdio>
+#include <cstring>
 
+#include "core/code_page.h"
 #include "core/cp1251.h"
 #include "game/behaviour.h"
 #include "game/grids.h"
 #include "game/path_finding.h"
 #include "game/world_drawing.h"
 #include "input/input_latch.h"
+#include "play/comforts.h"
 #include "platform/platform.h"
 #include "render/bmp.h"
 #include "render/colours.h"
@@ -24,6 +27,7 @@ int32_t portrait_slot = -1;
 int32_t music_slot = -1;
 int32_t scroll_counter = 0;
 int32_t min_fps = 1000;
+char game_map[map_name_size] = "single";
 
 // The portrait's picture on the panel, from the panel's bottom.
 static constexpr int32_t portrait_x = 15;
@@ -69,6 +73,44 @@ void centre_camera()
     clamp_camera();
 }
 
+// --- The map ----------------------------------------------------------------------
+
+bool set_game_map(const char* name)
+{
+    if (name == nullptr)
+        return false;
+    size_t length = std::strlen(name);
+    if (length < 1 || length > static_cast<size_t>(max_map_name_length))
+        return false;
+    for (size_t i = 0; i < length; ++i) {
+        const auto c = static_cast<uint8_t>(name[i]);
+        if (c < 32 || c == 127 || c == '/' || c == '\\')
+            return false;
+    }
+    std::memcpy(game_map, name, length + 1);
+    return true;
+}
+
+bool set_game_map_utf8(const char* name)
+{
+    if (name == nullptr)
+        return false;
+    // Every character must have its byte: a name is never changed quietly.
+    char bytes[max_map_name_length + 1];
+    int length = 0;
+    for (const char* p = name; *p != 0;) {
+        uint32_t code = 0;
+        int used = 1;
+        uint8_t byte = 0;
+        if (!decode_utf8(p, code, used) || !unicode_to_cp1251(code, byte) || length == max_map_name_length)
+            return false;
+        bytes[length++] = static_cast<char>(byte);
+        p += used;
+    }
+    bytes[length] = 0;
+    return set_game_map(bytes);
+}
+
 // --- Start-up --------------------------------------------------------------------
 
 bool start_game()
@@ -104,8 +146,10 @@ bool start_game()
     if (!load_unit_sprites())
         return false;
     clear_layers();
-    if (!load_map("single")) {
-        fatal_file_error(main_window, "загрузке карты"_cp, "data\\map\\single.map", map_refusal());
+    if (!load_map(game_map)) {
+        char file[map_name_size + 16];
+        std::snprintf(file, sizeof file, "data\\map\\%s.map", game_map);
+        fatal_file_error(main_window, "загрузке карты"_cp, file, map_refusal());
         return false;
     }
     if (!setup_grids(map_width, map_height))
@@ -115,6 +159,7 @@ bool start_game()
     centre_camera();
     scroll_counter = 0;
     min_fps = 1000;
+    reset_comforts();
     return true;
 }
 
@@ -306,12 +351,19 @@ void draw_end_line()
 void game_frame()
 {
     drain_messages();
+    read_comfort_keys();
+    const bool comforts = comforts_in_use();
+    if (comforts)
+        take_comfort_input();
     give_order();
-    update_units();
+    if (!world_stands())
+        update_units();
     draw_world();
     draw_panel();
     scroll_at_edges();
     draw_end_line();
+    if (comforts)
+        draw_comforts();
     present();
     if (platform_key_held(key_escape))
         quit_requested = 1;
@@ -323,4 +375,5 @@ void game_loop()
         return;
     while (quit_requested == 0)
         game_frame();
+    end_comforts();
 }

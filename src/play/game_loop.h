@@ -1,10 +1,12 @@
 // The game's main loop: the start-up that loads everything the game needs and
-// the map "single", then one frame per pass (the player's order for the hero,
+// its map ("single" unless another was chosen), then one frame per pass (the player's order for the hero,
 // every unit's behaviour, the world, the heads-up panel, edge scrolling, the
 // end-of-game line, the copy to the screen) until Escape.
 #pragma once
 
 #include <cstdint>
+
+#include "world/map.h"
 
 // The heads-up panel along the bottom of the screen.
 constexpr int32_t panel_height = 80;
@@ -33,6 +35,20 @@ extern int32_t scroll_counter;
 // The lowest nonzero frame rate seen so far; 1000 until the first.
 extern int32_t min_fps;
 
+// The map the game plays, data\map\<game_map>.map, in code page 1251:
+// "single" unless set_game_map chose another.
+extern char game_map[map_name_size];
+
+// Chooses the map the game plays: a name of 1..46 code page 1251 bytes, as
+// a map file's name holds, without a path separator ('/' or '\') or a
+// control character. False, the choice unchanged, for any other. The
+// headless runner (--map) calls it before the entry.
+bool set_game_map(const char* name);
+// The same from UTF-8 text (a command line): false as well when a
+// character has no code page 1251 byte or the text is not UTF-8. main()
+// (the game's NAME) and the headless runner call it.
+bool set_game_map_utf8(const char* name);
+
 // The main loop of the game configuration: start_game, then game_frame
 // until quit_requested is set. Run by the entry after the display, the sound
 // and the font are up.
@@ -41,7 +57,7 @@ void game_loop();
 // The start-up steps in order: tile sheets and tree image ("загрузке
 // растра" through fatal_error when one does not load), portrait, tree
 // frames, music, the five effects, music started, unit sprites, the map
-// "single" ("загрузке карты" with the file and the loader's reason), the
+// game_map ("загрузке карты" with the file and the loader's reason), the
 // grids, the camera on the hero. False when a step failed, each after its
 // fatal report (the sound and sprite loaders make their own); the loop then
 // returns. A missing tree frame file only leaves the trees undrawn. Called
@@ -49,7 +65,9 @@ void game_loop();
 bool start_game();
 
 // One frame: messages, the player's order, update_units, draw_world, the
-// panel, edge scrolling, the end-of-game line, present, Escape. Called by
+// panel, edge scrolling, the end-of-game line, present, Escape. The keys of
+// the comforts (comforts.h) are read after the messages; what they show is
+// drawn, and what they stop is stopped, only once one was used. Called by
 // game_loop.
 void game_frame();
 

@@ -171,6 +171,53 @@ void release_display()
     device_exists = false;
 }
 
+void release_images_from(int32_t first)
+{
+    if (first < 0)
+        return;
+    for (int32_t slot = first; slot < max_surface_slots; ++slot) {
+        release_surface(surface_table[slot]);
+        surface_table[slot] = nullptr;
+    }
+    if (surface_count > first)
+        surface_count = first;
+}
+
+bool resize_display(int32_t width, int32_t height)
+{
+    if (!device_exists || draw_surface == nullptr)
+        return false;
+    if (width < 1 || height < 1 || width > max_surface_side || height > max_surface_side)
+        return false;
+    surface* fresh = create_image_surface(width, height);
+    if (fresh == nullptr)
+        return false;
+    uint16_t* rows = nullptr;
+    if (bits_per_pixel != 16) {
+        rows = static_cast<uint16_t*>(std::malloc(static_cast<size_t>(width) * height * 2));
+        if (rows == nullptr) {
+            release_surface(fresh);
+            return false;
+        }
+    }
+    if (!platform_start_video(width, height)) {
+        // The old size stays, the video with it where it can be had back.
+        std::free(rows);
+        release_surface(fresh);
+        platform_start_video(screen_width, screen_height);
+        return false;
+    }
+    release_surface(draw_surface);
+    draw_surface = fresh;
+    screen_pixels = nullptr;  // it pointed into the old surface
+    std::free(present_rows);
+    present_rows = rows;
+    screen_width = width;
+    screen_height = height;
+    screen_pitch = width;
+    return true;
+}
+
 // Converts draw_surface at depth 8 (through the palette) or 32 into 5:6:5.
 static void convert_for_present()
 {

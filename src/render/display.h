@@ -72,6 +72,19 @@ void* lock_pixels(surface* s);
 // The surface's row pitch in bytes and its height; false for nullptr.
 bool surface_pitch_height(int32_t& pitch, int32_t& height, surface* s);
 
+// Releases the images of every slot from first on and lowers
+// surface_count to first, so that the next automatic load takes it again.
+// The map editor's test play gives back what the game loaded with it.
+void release_images_from(int32_t first);
+
+// Changes the screen size while the display runs: a new draw_surface of
+// width x height (cleared), the platform's video started again at that
+// size, screen_width, screen_height and screen_pitch set; the images stay.
+// False, with the display as it was, when the size is outside 1..4096 or
+// the surface or the video cannot be had. The map editor's test play calls
+// it on its way into the game's screen and back.
+bool resize_display(int32_t width, int32_t height);
+
 // Shows draw_surface on the screen. Every main loop and dialog pass calls it
 // once, after drawing. Does nothing before start_display.
 void present();

@@ -215,6 +215,28 @@ void stop_sound(int32_t slot)
     if (b >= 0) mixer_stop(b);
 }
 
+void set_sound_volume(int32_t slot, int32_t volume)
+{
+    int32_t b = sound_buffer_of(slot);
+    if (b >= 0) mixer_set_volume(b, volume);
+}
+
+void release_sounds_from(int32_t first_sound, int32_t first_effect)
+{
+    if (first_sound < 0 || first_effect < 0) return;
+    for (int32_t slot = first_sound; slot < sound_slots; ++slot) {
+        if (sound_table[slot].filled) mixer_release(sound_mixer_buffer(slot));
+        sound_table[slot] = sound_buffer {};
+    }
+    for (int32_t slot = first_effect; slot < effect_slots; ++slot)
+        for (int32_t c = 0; c < effect_copies; ++c) {
+            if (effect_table[slot][c].filled) mixer_release(effect_mixer_buffer(slot, c));
+            effect_table[slot][c] = sound_buffer {};
+        }
+    if (sound_count > first_sound) sound_count = first_sound;
+    if (effect_count > first_effect) effect_count = first_effect;
+}
+
 void set_sound_frequency(int32_t slot, uint32_t frequency)
 {
     int32_t b = sound_buffer_of(slot);

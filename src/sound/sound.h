@@ -65,6 +65,16 @@ const char* sound_failed_step();
 // setting).
 void play_sound(int32_t pan, int32_t volume, int32_t flags, int32_t slot);
 void stop_sound(int32_t slot);
+// Sets the volume of a playing or stopped sound without rewinding it
+// (hundredths of a decibel, -10000 silent .. 0 full); an empty slot or a
+// volume out of range is ignored. The game's music key calls it.
+void set_sound_volume(int32_t slot, int32_t volume);
+// Releases every sound slot from first_sound and every effect slot from
+// first_effect on (stopping what plays there) and lowers the automatic
+// slot counts to them, so that a run of the game inside another loop (the
+// map editor's test play) gives back what it loaded. Negative values do
+// nothing.
+void release_sounds_from(int32_t first_sound, int32_t first_effect);
 // Playback rate in Hz (0: the file's own rate).
 void set_sound_frequency(int32_t slot, uint32_t frequency);
 bool sound_playing(int32_t slot);

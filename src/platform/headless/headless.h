@@ -90,6 +90,9 @@ int headless_pending_events();
 
 // Presents so far, which is also the pass now running.
 int32_t headless_pass();
+// The pass interval the program last asked for (platform_set_pass_interval;
+// 0: the normal one). Nothing here waits on it.
+int32_t headless_pass_interval();
 void headless_set_pass_hook(headless_pass_hook hook, void* user);
 // Keeps a copy of every presented frame (dumps always see their frame).
 void headless_keep_frames(bool keep);

@@ -56,6 +56,8 @@ static bool keys_pressed[held_key_count];
 static int32_t key_press_pass[held_key_count];
 static uint32_t clock_ms = 0;
 static int32_t pass_number = 0;
+// The pass interval last asked for (0: the normal one); never waited on.
+static int32_t pass_interval = 0;
 static headless_pass_hook pass_hook = nullptr;
 static void* pass_hook_user = nullptr;
 
@@ -107,6 +109,7 @@ void headless_reset()
     }
     clock_ms = 0;
     pass_number = 0;
+    pass_interval = 0;
     pass_hook = nullptr;
     pass_hook_user = nullptr;
     keep_frames = false;
@@ -509,6 +512,16 @@ void platform_present(const uint16_t* pixels, int width, int height, int pitch_b
     }
     int32_t ended = pass_number++;
     if (pass_hook != nullptr) pass_hook(ended, pass_hook_user);
+}
+
+void platform_set_pass_interval(int32_t microseconds)
+{
+    pass_interval = microseconds;
+}
+
+int32_t headless_pass_interval()
+{
+    return pass_interval;
 }
 
 int32_t headless_pass()

@@ -31,6 +31,9 @@ static int created_height = 768;
 // The schedule of passes and the frames shown (blank period 0: the
 // renderer does not wait for vertical blanks).
 static pacing pacer = start_pacing(0);
+// The pass interval asked for (0: the normal one), kept when video starts
+// anew.
+static int32_t asked_interval = 0;
 
 uint32_t sdl_presents = 0;
 
@@ -101,6 +104,7 @@ bool platform_start_video(int width, int height)
     // Presents that do not keep to the display are made at once.
     if (period == 0) SDL_RenderSetVSync(renderer, 0);
     pacer = start_pacing(period);
+    set_pace_interval(pacer, asked_interval);
     return true;
 }
 
@@ -153,6 +157,12 @@ void platform_present(const uint16_t* pixels, int width, int height, int pitch_b
     // Waiting is sleeping: an idle loop leaves the processor to others.
     int64_t wait = pacer.due - steady_us();
     if (wait > 0) std::this_thread::sleep_for(std::chrono::microseconds(wait));
+}
+
+void platform_set_pass_interval(int32_t microseconds)
+{
+    asked_interval = microseconds;
+    set_pace_interval(pacer, microseconds);
 }
 
 void sdl_toggle_fullscreen()
