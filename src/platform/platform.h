@@ -91,6 +91,18 @@ void platform_post_message(uint32_t message);
 // in the loop the dialog returns to.
 bool platform_key_held(held_key key);
 
+// Writes everything the program receives from now on to the file at path,
+// pass by pass, as a headless runner script that begins with header (comment
+// lines): the messages drain_messages takes and the held keys going down
+// and up, so that headless_run replays the session to the same state.
+// False when the file cannot be made. The SDL backend records; the
+// headless one, whose input is a script already, refuses. main() calls it
+// for --record before the entry.
+bool platform_record_input(const char* path, const char* header);
+// Ends the record with a checkpoint at the last pass and the passes run.
+// main() calls it when the entry returns; nothing without a record.
+void platform_end_record();
+
 // Milliseconds since an arbitrary start (wraps at 2^32). Headless: a virtual
 // clock that advances 1 ms at every read.
 uint32_t platform_milliseconds();

@@ -363,6 +363,13 @@ bool platform_key_held(held_key key)
     return keys[key] || pressed;
 }
 
+bool platform_record_input(const char* /*path*/, const char* /*header*/)
+{
+    return false;
+}
+
+void platform_end_record() {}
+
 uint32_t platform_milliseconds()
 {
     return clock_ms++;

@@ -5,6 +5,7 @@
 
 #include "core/code_page.h"
 #include "platform/headless/headless.h"
+#include "platform/input_record.h"
 
 // The longest line accepted, terminator excluded.
 static constexpr int max_line = 1023;
@@ -87,21 +88,9 @@ static bool stage(int32_t pass, headless_event_kind kind, int32_t x = 0, int32_t
 
 bool headless_key_by_name(const char* name, held_key& key)
 {
-    static const struct {
-        const char* name;
-        held_key key;
-    } names[] = {
-        {"escape", key_escape}, {"enter", key_enter}, {"delete", key_delete}, {"left", key_left},
-        {"right", key_right},   {"up", key_up},       {"down", key_down},
-        {"ctrl", key_ctrl},     {"shift", key_shift}, {"z", key_z},
-        {"y", key_y},           {"f1", key_f1},       {"f5", key_f5},
-        {"f12", key_f12},       {"p", key_p},         {"pause", key_pause},
-        {"plus", key_plus},     {"minus", key_minus}, {"m", key_m},
-        {"tab", key_tab},
-    };
-    for (const auto& n : names) {
-        if (std::strcmp(n.name, name) == 0) {
-            key = n.key;
+    for (int k = 0; k < held_key_count; ++k) {
+        if (std::strcmp(held_key_name(static_cast<held_key>(k)), name) == 0) {
+            key = static_cast<held_key>(k);
             return true;
         }
     }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/code_page.h"
+#include "platform/input_record.h"
 #include "platform/letterbox.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_state.h"
@@ -54,6 +55,20 @@ static const SDL_Scancode key_scancodes[held_key_count][2] = {
 static bool keys_pressed[held_key_count];
 static uint32_t key_press_pass[held_key_count];
 
+// While a record is written, the held keys' transitions travel in the
+// queue among the messages, so that each is written at its place: these
+// message values carry the key in the character and never reach the
+// program. Enter's press is its carriage return marked in the position.
+static constexpr uint32_t note_key_down = 0x10000;
+static constexpr uint32_t note_key_up = 0x20000;
+static constexpr uint32_t typed_by_enter_press = 1;
+// Which of each held key's two keys are down (bits 0 and 1), as the events
+// told: the key as a whole goes down with the first and up with the last.
+static uint8_t keys_down_mask[held_key_count];
+// Enter went down with Alt (the window's switch): it reads as up until it
+// is let go, even when Alt is let go first.
+static bool enter_swallowed = false;
+
 static void enqueue(uint32_t message, uint32_t position, uint32_t character)
 {
     if (queue_length == queue_size) return;
@@ -95,6 +110,9 @@ bool platform_create_window(const char* title, int width, int height)
     pointer_settling = false;
     for (bool& pressed : keys_pressed)
         pressed = false;
+    for (uint8_t& mask : keys_down_mask)
+        mask = 0;
+    enter_swallowed = false;
     SDL_StartTextInput();
     return true;
 }
@@ -234,6 +252,28 @@ static void note_press(SDL_Scancode scancode)
     }
 }
 
+// Follows a key of the held keys going down or up; while a record is
+// written, the key's transition as a whole is queued at its place. Returns
+// true when the key as a whole went down.
+static bool follow_key(SDL_Scancode scancode, bool down)
+{
+    bool went_down = false;
+    for (int k = 0; k < held_key_count; ++k) {
+        uint8_t bits = (key_scancodes[k][0] == scancode ? 1 : 0) | (key_scancodes[k][1] == scancode ? 2 : 0);
+        if (bits == 0) continue;
+        const uint8_t before = keys_down_mask[k];
+        keys_down_mask[k] = down ? before | bits : before & ~bits;
+        if (before == 0 && keys_down_mask[k] != 0) {
+            went_down = true;
+            // Enter's own press is written with its carriage return.
+            if (recording() && k != key_enter) enqueue(note_key_down, 0, static_cast<uint32_t>(k));
+        } else if (before != 0 && keys_down_mask[k] == 0 && recording()) {
+            enqueue(note_key_up, 0, static_cast<uint32_t>(k));
+        }
+    }
+    return went_down;
+}
+
 static void translate(const SDL_Event& e)
 {
     switch (e.type) {
@@ -268,19 +308,30 @@ static void translate(const SDL_Event& e)
         SDL_Keycode key = e.key.keysym.sym;
         bool enter = key == SDLK_RETURN || key == SDLK_KP_ENTER;
         bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
-        if (e.key.repeat == 0 && !(enter && alt)) note_press(e.key.keysym.scancode);
+        bool went_down = false;
+        if (e.key.repeat == 0 && !(enter && alt)) {
+            note_press(e.key.keysym.scancode);
+            went_down = follow_key(e.key.keysym.scancode, true);
+        }
         if (enter && alt) {
             if (e.key.repeat == 0) {
+                enter_swallowed = true;
                 sdl_toggle_fullscreen();
                 mode_changed();
             }
         } else if (enter) {
-            enqueue(WM_CHAR, 0, 13);
+            // The carriage return of Enter's own press is the key going
+            // down in a record; a repeat's is a character.
+            enqueue(WM_CHAR, went_down && recording() ? typed_by_enter_press : 0, 13);
         } else if (key == SDLK_BACKSPACE) {
             enqueue(WM_CHAR, 0, 8);
         }
         break;
     }
+    case SDL_KEYUP:
+        if (e.key.keysym.sym == SDLK_RETURN || e.key.keysym.sym == SDLK_KP_ENTER) enter_swallowed = false;
+        follow_key(e.key.keysym.scancode, false);
+        break;
     default:
         break;
     }
@@ -293,6 +344,23 @@ static void pump()
     while (SDL_PollEvent(&e)) {
         if (platform_window_exists()) translate(e);
     }
+}
+
+// The pass whose events were last taken from SDL (none yet: the largest
+// value, which no pass reaches first).
+static uint32_t pumped_pass = 0xFFFFFFFFu;
+
+// Takes SDL's events once a pass, at the pass's first question (the key a
+// loop asks after its present, or the messages drain_messages takes):
+// everything that arrived before it belongs to the pass, everything after
+// it to the next. So a key's state and the messages change together at a
+// pass's start, as a headless script's events of a pass do, and a record
+// replays exactly.
+static void pump_once()
+{
+    if (pumped_pass == sdl_presents) return;
+    pumped_pass = sdl_presents;
+    pump();
 }
 
 // A minimised window holds the loop here until it is back (or closed), so
@@ -309,15 +377,37 @@ static void hold_while_minimised()
 bool platform_next_message(platform_message& out)
 {
     if (sdl_window == nullptr) return false;
-    if (queue_length == 0) {
-        pump();
-        hold_while_minimised();
+    pump_once();
+    if (queue_length == 0) hold_while_minimised();
+    // A record's notes of held keys are written, never handed on.
+    while (queue_length > 0) {
+        out = queue[queue_head];
+        queue_head = (queue_head + 1) % queue_size;
+        --queue_length;
+        if (out.message == note_key_down || out.message == note_key_up) {
+            record_key(static_cast<int32_t>(sdl_presents), static_cast<held_key>(out.character),
+                       out.message == note_key_down);
+            continue;
+        }
+        if (out.message == WM_CHAR && out.position == typed_by_enter_press) {
+            out.position = 0;
+            record_key(static_cast<int32_t>(sdl_presents), key_enter, true);
+        } else {
+            record_message(static_cast<int32_t>(sdl_presents), out);
+        }
+        return true;
     }
-    if (queue_length == 0) return false;
-    out = queue[queue_head];
-    queue_head = (queue_head + 1) % queue_size;
-    --queue_length;
-    return true;
+    return false;
+}
+
+bool platform_record_input(const char* path, const char* header)
+{
+    return record_start(path, header);
+}
+
+void platform_end_record()
+{
+    record_finish(static_cast<int32_t>(sdl_presents));
 }
 
 void platform_post_message(uint32_t message)
@@ -328,12 +418,14 @@ void platform_post_message(uint32_t message)
 bool platform_key_held(held_key key)
 {
     if (!video_subsystem || key < 0 || key >= held_key_count) return false;
+    if (sdl_window != nullptr) pump_once();
     bool pressed = keys_pressed[key] && sdl_presents - key_press_pass[key] <= 1;
     keys_pressed[key] = false;
     const Uint8* state = SDL_GetKeyboardState(nullptr);
     bool held = state[key_scancodes[key][0]] != 0 || state[key_scancodes[key][1]] != 0;
-    // Alt+Enter switches the window; it is not an Enter for the loops.
-    if (key == key_enter && held && (SDL_GetModState() & KMOD_ALT) != 0) held = false;
+    // Alt+Enter switches the window; it is not an Enter for the loops,
+    // until Enter is let go, even when Alt is let go first.
+    if (key == key_enter && held && ((SDL_GetModState() & KMOD_ALT) != 0 || enter_swallowed)) held = false;
     return held || pressed;
 }
 

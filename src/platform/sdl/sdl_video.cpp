@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "platform/input_record.h"
 #include "platform/letterbox.h"
 #include "platform/pacing.h"
 #include "platform/platform.h"
@@ -150,6 +151,7 @@ static bool show_frame(const uint16_t* pixels, int width, int height, int pitch_
 void platform_present(const uint16_t* pixels, int width, int height, int pitch_bytes)
 {
     ++sdl_presents;
+    record_end_pass();
     pace_step step = pace_pass(pacer, steady_us());
     if (step.show && show_frame(pixels, width, height, pitch_bytes, step.synced) && step.synced &&
         pacer.blank_period > 0)
