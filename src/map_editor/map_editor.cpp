@@ -8,6 +8,7 @@
 #include "game/world_drawing.h"
 #include "input/input_latch.h"
 #include "map_editor/map_dialogs.h"
+#include "map_editor/test_play.h"
 #include "platform/platform.h"
 #include "render/button.h"
 #include "render/colours.h"
@@ -242,6 +243,7 @@ void map_editor_loop()
     while (!quit_requested) {
         uint32_t frame_start = platform_milliseconds();
         drain_messages();
+        test_play_on_f5();
         run_dialog(draw_panel());
         draw_map_view();
         brush();
