@@ -22,12 +22,26 @@ brask_install_missing() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
 
-# brask_build DIR [cmake options...]: configure DIR if needed, then build.
+# brask_build DIR [--target T... --] [cmake options...]: configure DIR if
+# needed, then build everything, or only the targets named.
 brask_build() {
     local dir=$1
     shift
+    local targets=()
+    if [ "${1:-}" = "--target" ]; then
+        shift
+        while [ $# -gt 0 ] && [ "$1" != "--" ]; do
+            targets+=("$1")
+            shift
+        done
+        [ $# -gt 0 ] && shift
+    fi
     if [ ! -f "$dir/CMakeCache.txt" ]; then
         cmake -S . -B "$dir" "$@" >/dev/null
     fi
-    cmake --build "$dir" -j"$(nproc)"
+    if [ ${#targets[@]} -gt 0 ]; then
+        cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}"
+    else
+        cmake --build "$dir" -j"$(nproc)"
+    fi
 }
