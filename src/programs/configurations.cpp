@@ -1,14 +1,9 @@
-// The three build configurations and the main loop each runs.
+// The table of the three build configurations, for the headless runner
+// (each configuration is defined in a file of its own, so that a program
+// links only its own loop).
 #include <cstring>
 
-#include "map_editor/map_editor.h"
-#include "play/game_loop.h"
 #include "programs/configurations.h"
-#include "sprite_editor/sprite_editor.h"
-
-const configuration game_configuration = {"game", 800, 600, game_loop};
-const configuration map_editor_configuration = {"map_editor", 1024, 768, map_editor_loop};
-const configuration sprite_editor_configuration = {"sprite_editor", 1024, 768, sprite_editor_loop};
 
 const configuration* find_configuration(const char* name)
 {

@@ -11,9 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "game/world_check.h"
 #include "platform/platform.h"
-#include "play/game_loop.h"
 #include "programs/configurations.h"
 
 #if defined(BRASK_CONFIG_GAME)
@@ -26,16 +24,25 @@
 #error "define BRASK_CONFIG_GAME, BRASK_CONFIG_MAP_EDITOR or BRASK_CONFIG_SPRITE_EDITOR"
 #endif
 
+// The game and the map editor hold a world, whose hash ends a record; the
+// sprite editor does not link the game.
+#if !defined(BRASK_CONFIG_SPRITE_EDITOR)
+#define BRASK_WORLD_HASH 1
+#include "game/world_check.h"
+#include "play/game_loop.h"
+#endif
+
 // The exit status of a command line the program does not take.
 static constexpr int usage_status = 2;
 
 static int usage(const configuration& config)
 {
-    if (&config == &game_configuration)
-        std::fprintf(stderr, "usage: game [--record FILE] [NAME]\n"
-                             "  NAME           the map to play, data/map/NAME.map (default single)\n");
-    else
-        std::fprintf(stderr, "usage: %s [--record FILE]\n", config.name);
+#if defined(BRASK_CONFIG_GAME)
+    std::fprintf(stderr, "usage: %s [--record FILE] [NAME]\n"
+                         "  NAME           the map to play, data/map/NAME.map (default single)\n", config.name);
+#else
+    std::fprintf(stderr, "usage: %s [--record FILE]\n", config.name);
+#endif
     std::fprintf(stderr, "  --record FILE  write what you do as a script that headless_run replays\n"
                          "                 (attach it to a report of a fault)\n");
     return usage_status;
@@ -62,13 +69,15 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--record") == 0 && i + 1 < argc) {
             record = argv[++i];
-        } else if (argv[i][0] != '-' && map[0] == 0 && &config == &game_configuration) {
+#if defined(BRASK_CONFIG_GAME)
+        } else if (argv[i][0] != '-' && map[0] == 0) {
             map = argv[i];
             if (!set_game_map_utf8(map)) {
                 std::fprintf(stderr, "game: \"%s\" is no map name: 1..46 characters of code page 1251, "
                                      "without '/' or '\\'\n", map);
                 return usage_status;
             }
+#endif
         } else {
             return usage(config);
         }
@@ -85,7 +94,9 @@ int main(int argc, char** argv)
     if (record != nullptr) platform_end_record();
     end_process();
     if (record != nullptr) {
+#if defined(BRASK_WORLD_HASH)
         std::printf("world hash: %016llx\n", static_cast<unsigned long long>(world_hash()));
+#endif
         std::printf("record: %s\n", record);
     }
     return result;
