@@ -48,12 +48,16 @@ if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
     [ $failed -eq 0 ] && exit 77
     exit 1
 fi
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+# A display number no one else uses: the server picks it and tells it.
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>display.txt >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null' EXIT
-sleep 1
-export DISPLAY=$display
+for _ in $(seq 50); do [ -s display.txt ] && break; sleep 0.1; done
+if [ ! -s display.txt ]; then
+    fail "Xvfb did not start"
+    exit 1
+fi
+export DISPLAY=:$(head -1 display.txt)
 SDL_AUDIODRIVER=dummy "$build/bin/game" --record record.txt arena > game.out 2>&1 &
 game_pid=$!
 sleep 2
