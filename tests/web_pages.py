@@ -308,6 +308,15 @@ def map_editor(browser, base, build, data, scratch):
         time.sleep(0.05)
     browser.mouse("mouseReleased", 720, 380, "left")
     time.sleep(0.3)
+    # Test play (F5) on it and back with Escape: the game's loop inside the
+    # editor's, the deepest the loops go.
+    browser.key("F5", "F5", 116)
+    browser.wait_for("Module.canvas.width === 800", "test play")
+    time.sleep(1.5)
+    nested = browser.evaluate(ASYNCIFY_USED)
+    browser.key("Escape", "Escape", 27)
+    browser.wait_for("Module.canvas.width === 1024", "the editor after test play")
+    time.sleep(0.5)
     syncs = browser.evaluate("Module.brask_files.syncs")
     # The save dialog: erase the name, type ours, "Да".
     browser.mouse("mouseMoved", 195, 71)
@@ -330,6 +339,7 @@ def map_editor(browser, base, build, data, scratch):
     browser.wait_for("FS.analyzePath('%s').exists && Module.brask_files.syncs > %d" % (path, syncs),
                      "the saved map to reach IndexedDB")
     saved = browser.evaluate(file_base64(path))
+    gap = browser.evaluate("Module.brask_audio ? Module.brask_audio.longestGap : -1")
     # Reload: the map comes back from IndexedDB.
     browser.open(base + "map_editor.html", 1024, 768)
     again = browser.wait_for("FS.analyzePath('%s').exists && %s" % (path, file_base64(path)),
@@ -344,8 +354,9 @@ def map_editor(browser, base, build, data, scratch):
     if layers is None or layers == plain:
         raise Failure("the saved map holds no stroke (layers hash %s, a new map's %s)" % (layers, plain))
     print("web_pages: map_editor: the painted map saved as %s survived the reload (layers %s)" % (MAP_NAME, layers))
-    print("web_pages: map_editor: %.1f passes and %.1f frames a second; ASYNCIFY stack in use in the save "
-          "dialog %d bytes" % (passes, frames, stack))
+    print("web_pages: map_editor: %.1f passes and %.1f frames a second; ASYNCIFY stack in use in test play %d "
+          "bytes, in the save dialog %d bytes; longest gap between audio top-ups %.1f ms" %
+          (passes, frames, nested, stack, gap))
     # The game page plays the kept map to the runner's first frame.
     browser.open(base + "game.html?%s&hold=0" % MAP_NAME, 800, 600)
     check_first_frame(browser, build, scratch, "game", (800, 600), ["--map", MAP_NAME])

@@ -11,9 +11,11 @@
 #include "platform/web/web_state.h"
 
 // What the queue holds ahead of the output, in frames: the longest the main
-// thread goes without a top-up (a pass of the map editor, which waits 30 ms
-// inside its pass, and its drawing) and some 15 ms more for the worklet's
-// own quanta and the messages to it.
+// thread goes without a top-up while sound may play, some 65 ms (the map
+// editor's painting passes, which wait 30 ms inside the pass before they
+// draw; the game's passes take under 20 ms between top-ups), and some 15 ms
+// more for the worklet's own quanta and the messages to it. Loading a map
+// or the game's images stalls longer, but before its sounds start.
 static constexpr int queue_frames = 3528;  // 80 ms
 // The most frames one top-up mixes.
 static constexpr int most_frames = 8192;
