@@ -83,9 +83,11 @@ TEST_F(MapDialogs, NewMapYesAtOnceMakesGrassOfTheCurrentSize)
         camera_x = 7;
         camera_y = 9;
     };
+    // The map was changed: "Не сохранять" first, then the dialog.
     click(5, new_map_button);
-    click(6, new_yes);
-    checks[6] = [] {
+    click(6, {460, 242});
+    click(7, new_yes);
+    checks[7] = [] {
         EXPECT_EQ(map_width, 128);
         EXPECT_EQ(map_height, 128);
         EXPECT_TRUE(all_kind(terrain_grass));
@@ -96,7 +98,7 @@ TEST_F(MapDialogs, NewMapYesAtOnceMakesGrassOfTheCurrentSize)
         EXPECT_EQ(current_tool, tool_footman);  // the highlighted entry again
         EXPECT_EQ(palette_choice, tool_footman);
     };
-    run_editor(7);
+    run_editor(8);
 }
 
 TEST_F(MapDialogs, SizesAndCoverAreChosenSeparately)
