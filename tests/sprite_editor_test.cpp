@@ -440,21 +440,26 @@ TEST_F(Session, ARightClickInADialogStaysThere)
     EXPECT_EQ(selection_width, 30);
 }
 
+// Unsaved frames: "new frames" asks first whether to save them; "Не
+// сохранять" goes on to the confirmation, whose "Нет" keeps them and "Да"
+// clears them.
 TEST_F(Session, NewFramesAsksFirst)
 {
     script s;
     s.click(1, new_x, file_button_y);
-    s.click(2, 505, 217);  // "Нет"
-    s.click(4, new_x, file_button_y);
-    s.click(5, 405, 217);  // "Да"
+    s.click(2, 460, 242);  // "Не сохранять"
+    s.click(3, 505, 217);  // "Нет"
+    s.click(5, new_x, file_button_y);
+    s.click(6, 460, 242);
+    s.click(7, 405, 217);  // "Да"
     int32_t after_no = 0;
-    run(s, 7, [&](int32_t pass) {
+    run(s, 9, [&](int32_t pass) {
         if (pass == 0) {
             frame_count = 2;
             current_frame = 2;
             set_frame(2, 5, 5, 5, 5);
         }
-        if (pass == 3) after_no = frame_count;
+        if (pass == 4) after_no = frame_count;
     });
     EXPECT_EQ(after_no, 2);
     EXPECT_EQ(frame_count, 0);
