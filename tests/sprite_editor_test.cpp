@@ -272,7 +272,9 @@ TEST_F(Session, CurrentFrameGroupStaysWithinTheFrames)
     EXPECT_EQ(current_frame, 0);
 }
 
-TEST_F(Session, DeletingFrameTwoOfFive)
+// Deleting frame 2 of 5 moves frame 5 into its place whole, and the rolls
+// follow: slots of frame 2 empty, slots of frame 5 name 2, the rest kept.
+TEST_F(Session, DeletingFrameTwoOfFiveRenumbersTheRolls)
 {
     script s;
     // Frame i lies at (50 i - 40, 10) in the image; click inside frame 2.
@@ -287,19 +289,31 @@ TEST_F(Session, DeletingFrameTwoOfFive)
                 frame_table[i].offset_x = -i;
                 frame_table[i].delay = i;
             }
+            const int32_t roll_0[] = {2, 5, 3, 0, 4, 1};
+            const int32_t roll_63[] = {5, 5, 2, 2};
+            std::memcpy(roll_table[0], roll_0, sizeof roll_0);
+            std::memcpy(roll_table[63], roll_63, sizeof roll_63);
         }
         if (pass == 1) selected = current_frame;
     });
     EXPECT_EQ(selected, 2);
     EXPECT_EQ(frame_count, 4);
     EXPECT_EQ(current_frame, 4);
-    EXPECT_EQ(frame_table[2].x, 210);  // frame 5's rectangle
-    EXPECT_EQ(frame_table[2].offset_x, -2);  // its own offsets and delay
-    EXPECT_EQ(frame_table[2].delay, 2);
+    // Frame 5 whole in frame 2's place: its rectangle, offsets and delay.
+    EXPECT_EQ(frame_table[2].x, 210);
+    EXPECT_EQ(frame_table[2].offset_x, -5);
+    EXPECT_EQ(frame_table[2].delay, 5);
     EXPECT_EQ(frame_table[5].x, 0);
     EXPECT_EQ(frame_table[5].width, 0);
-    EXPECT_EQ(frame_table[5].offset_x, -5);
+    EXPECT_EQ(frame_table[5].offset_x, 0);
     EXPECT_EQ(frame_table[4].x, 160);
+    const int32_t roll_0[] = {0, 2, 3, 0, 4, 1, 0};
+    const int32_t roll_63[] = {2, 2, 0, 0, 0};
+    EXPECT_EQ(std::memcmp(roll_table[0], roll_0, sizeof roll_0), 0);
+    EXPECT_EQ(std::memcmp(roll_table[63], roll_63, sizeof roll_63), 0);
+    for (const auto& roll : roll_table)
+        for (int32_t frame : roll)
+            EXPECT_LE(frame, frame_count);
 }
 
 TEST_F(Session, LowestFrameUnderAClickWins)
