@@ -260,8 +260,10 @@ void map_editor_loop()
         draw_map_view();
         brush();
         brush();
-        while (platform_milliseconds() - frame_start < frame_time) {
-        }
+        // The rest of the frame's 30 ms is slept, leaving the processor free.
+        uint32_t elapsed = platform_milliseconds() - frame_start;
+        if (elapsed < frame_time)
+            platform_sleep(frame_time - elapsed);
         std::snprintf(status_text, sizeof status_text, "%s%d %s %d %s %d", "Fps-",
                       static_cast<int>(measure_fps()), "cur_x", static_cast<int>(cursor_x), "cur_y",
                       static_cast<int>(cursor_y));

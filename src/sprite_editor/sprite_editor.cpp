@@ -206,8 +206,10 @@ void sprite_editor_loop()
         else
             sprite_set_editor_pass();
         sprite_history_pass_end();
-        while (platform_milliseconds() - start < pass_milliseconds) {
-        }
+        // The rest of the pass's 10 ms is slept, leaving the processor free.
+        uint32_t elapsed = platform_milliseconds() - start;
+        if (elapsed < pass_milliseconds)
+            platform_sleep(pass_milliseconds - elapsed);
         draw_status_lines(start);
         present();
         // Escape ends the editor, once unsaved tables are saved or given up.
