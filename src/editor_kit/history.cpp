@@ -93,6 +93,7 @@ void history_restart()
 bool history_watch(const watched_table* watched, int32_t count)
 {
     history_stop();
+    first_step = step_count = applied_steps = 0;
     if (count < 0 || count > max_watched_tables)
         return false;
     int64_t words = 0;
@@ -115,8 +116,6 @@ bool history_watch(const watched_table* watched, int32_t count)
 void history_stop()
 {
     table_count = 0;
-    first_step = step_count = applied_steps = 0;
-    journal_end = 0;
     newest_open = false;
 }
 
@@ -288,7 +287,7 @@ static void apply_change(uint64_t position, bool old_words, history_record_chang
 bool history_undo(history_record_changed changed)
 {
     history_commit(false);
-    if (applied_steps == 0)
+    if (table_count == 0 || applied_steps == 0)
         return false;
     const step_span s = step(applied_steps - 1);
     // Last change first, so that a record changed twice ends with its
@@ -308,7 +307,7 @@ bool history_undo(history_record_changed changed)
 bool history_redo(history_record_changed changed)
 {
     history_commit(false);
-    if (applied_steps == step_count)
+    if (table_count == 0 || applied_steps == step_count)
         return false;
     const step_span s = step(applied_steps);
     for (uint64_t p = s.start; p < s.end;) {

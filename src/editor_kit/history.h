@@ -35,7 +35,9 @@ using history_record_changed = void (*)(int32_t table, int32_t record);
 // not fit. Each editor calls it as it starts.
 bool history_watch(const watched_table* tables, int32_t count);
 
-// Stops watching: no tables, no steps. Each editor calls it as it ends.
+// Stops watching: no tables, so no commit, undo or redo does anything; the
+// counts of steps stay readable (the headless runner's summary) until the
+// next watch. Each editor calls it as it ends.
 void history_stop();
 
 // Forgets every step and takes the tables as they are now as the state the
