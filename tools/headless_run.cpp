@@ -43,6 +43,9 @@ static const configuration* chosen = nullptr;
 static int32_t passes_wanted = 100;
 static bool loop_ran = false;
 static bool loop_stuck = false;
+// The runner asked the loop to stop (the passes done, the monkey's record
+// full); a loop that stopped otherwise stopped on the user's word.
+static bool stop_asked = false;
 // The exit status the program's entry gave: 1 after a fatal report.
 static int program_status = 0;
 static void (*real_loop)() = nullptr;
@@ -169,8 +172,8 @@ static void after_pass(int32_t pass, void* /*user*/)
         static char why[512];
         if (!pass_check(why, sizeof why) || !check_no_message_box(why, sizeof why)) fail_run(pass, why);
     }
-    if (monkey_run && !monkey_after_pass(pass)) quit_requested = 1;
-    if (pass + 1 >= passes_wanted) quit_requested = 1;
+    if (monkey_run && !monkey_after_pass(pass)) quit_requested = stop_asked = true;
+    if (pass + 1 >= passes_wanted) quit_requested = stop_asked = true;
     if (pass + 1 >= passes_wanted + stop_grace) {
         loop_stuck = true;
         static char why[96];
@@ -522,6 +525,7 @@ int main(int argc, char** argv)
                     end == monkey_ended_by_escape  ? "Escape"
                     : end == monkey_ended_by_close ? "the window closed"
                     : end == monkey_ended_full     ? "a full record of events"
+                    : !stop_asked                  ? "Escape and the answer to the editor's question"
                                                    : "the passes asked for");
     }
     if (program_status != 0)
