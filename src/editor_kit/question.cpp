@@ -2,6 +2,7 @@
 #include "editor_kit/question.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "core/cp1251.h"
 #include "editor_kit/editor_keys.h"
@@ -27,6 +28,29 @@ constexpr int32_t button_y = 235;
 static bool showing = false;
 static char question_title[96];
 static char question_answer[64];
+// The picture under the box, put back when it closes, so that a dialog
+// opened next draws over the editor's picture, not over the box's remains.
+static uint8_t picture_under[box_h * box_w * 4];
+
+// Copies the box's rectangle of draw_surface out of it (keep) or back into
+// it; nothing when the surface does not hold the whole box.
+static void keep_picture_under(bool keep)
+{
+    surface* s = draw_surface;
+    if (s == nullptr || s->pixels == nullptr || s->bytes_per_pixel < 1 || s->bytes_per_pixel > 4 ||
+        s->width < box_x + box_w || s->height < box_y + box_h)
+        return;
+    size_t row_bytes = static_cast<size_t>(box_w) * s->bytes_per_pixel;
+    for (int32_t row = 0; row < box_h; ++row) {
+        uint8_t* on_screen = s->pixels + static_cast<size_t>(box_y + row) * s->pitch +
+                             static_cast<size_t>(box_x) * s->bytes_per_pixel;
+        uint8_t* kept = picture_under + row * row_bytes;
+        if (keep)
+            std::memcpy(kept, on_screen, row_bytes);
+        else
+            std::memcpy(on_screen, kept, row_bytes);
+    }
+}
 
 // Draws the box, its title bar and its text.
 static void draw_question(const char* title, const char* line1, const char* line2)
@@ -62,6 +86,7 @@ static int32_t answered(int32_t choice, const char* const* labels)
 {
     std::snprintf(question_answer, sizeof question_answer, "%s", choice >= 0 ? labels[choice] : "не отвечен"_cp);
     showing = false;
+    keep_picture_under(false);
     // The click that answered stays in the box.
     right_down = 0;
     right_press_x = right_press_y = CONSUMED;
@@ -80,6 +105,7 @@ int32_t ask_question(const char* title, const char* line1, const char* line2, co
     std::snprintf(question_title, sizeof question_title, "%s", title);
     question_answer[0] = 0;
     showing = true;
+    keep_picture_under(true);
     bool enter_armed = false;
     fresh_key escape {key_escape, false};
     while (!quit_requested) {
