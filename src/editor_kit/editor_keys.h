@@ -1,5 +1,5 @@
-// The editors' keys beyond the text's own: the undo and redo shortcuts, and
-// Enter and Escape as dialogs take them, each press acting once.
+// The editors' shortcut keys (undo and redo) and Enter and Escape as their
+// dialogs take them, each press acting once.
 #pragma once
 
 #include <cstdint>
