@@ -45,17 +45,7 @@ static void note_failure(int error)
 static bool put_utf8(uint32_t code, char* out, int& n, int capacity)
 {
     char bytes[3];
-    int length = 0;
-    if (code < 0x80) {
-        bytes[length++] = static_cast<char>(code);
-    } else if (code < 0x800) {
-        bytes[length++] = static_cast<char>(0xC0 | (code >> 6));
-        bytes[length++] = static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        bytes[length++] = static_cast<char>(0xE0 | (code >> 12));
-        bytes[length++] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        bytes[length++] = static_cast<char>(0x80 | (code & 0x3F));
-    }
+    const int length = encode_utf8(code, bytes);
     if (n + length >= capacity)
         return false;
     for (int i = 0; i < length; ++i)
