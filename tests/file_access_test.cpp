@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/byte_reader.h"
+#include "core/cp1251.h"
 #include "core/file_access.h"
 
 namespace fs = std::filesystem;
@@ -143,8 +144,84 @@ TEST_F(FileAccess, FailedSavesKeepTheOldFile)
 TEST_F(FileAccess, SaveIntoMissingFolderFails)
 {
     save_file save;
+    forget_file_problem();
     EXPECT_FALSE(begin_save(save, "files\\nowhere\\a.bin"));
     EXPECT_FALSE(end_save(save));
+    EXPECT_EQ(last_file_failure(), failure_missing);
+}
+
+// The program's code page 1251 names are UTF-8 on disk, every way in: a
+// plain write, an atomic save, a read, the existence test. The one byte
+// without a character names no file; names taken as given pass untouched.
+TEST_F(FileAccess, CyrillicNamesAreUtf8OnDisk)
+{
+    write_file("files\\карта.bin"_cp, "plain");
+    EXPECT_EQ(contents("files/карта.bin"_cp), "plain");
+    EXPECT_TRUE(fs::exists("files/карта.bin"));
+    save_file save;
+    ASSERT_TRUE(begin_save(save, "files\\орк-тест.bin"_cp));
+    save_u8(save, 'x');
+    ASSERT_TRUE(end_save(save));
+    EXPECT_EQ(contents("files/орк-тест.bin"_cp), "x");
+    EXPECT_TRUE(fs::exists("files/орк-тест.bin"));
+    EXPECT_TRUE(file_exists("files\\орк-тест.bin"_cp));
+    EXPECT_FALSE(file_exists("files\\sub"));
+
+    forget_file_problem();
+    EXPECT_EQ(open_write("files/bad\x98.bin"), invalid_file);
+    EXPECT_EQ(last_file_failure(), failure_bad_name);
+
+    take_names_as_given(true);
+    EXPECT_EQ(contents("files/карта.bin"), "plain");
+    take_names_as_given(false);
+}
+
+// A folder's files of one kind, as the open dialogs list them: sorted with
+// case folded, Latin before Cyrillic, without hidden files, folders,
+// temporary files, other kinds or names code page 1251 cannot spell; the
+// first of them when the table is small.
+TEST_F(FileAccess, ListsTheFilesOfOneKind)
+{
+    for (const char* name : {"files/b.map", "files/A.map", "files/карта.map"_cp, "files/Ёлка.map"_cp,
+                             "files/x.map.saving", "files/.hidden.map", "files/c.txt", "files/.map"})
+        write_file(name, "m");
+    // A name made elsewhere, in letters code page 1251 has not.
+    std::fclose(std::fopen("files/日本.map", "w"));
+    fs::create_directories("files/dir.map");
+    char names[8][listed_name_size];
+    ASSERT_EQ(list_files("files\\", ".map", names, 8), 4);
+    EXPECT_STREQ(names[0], "A");
+    EXPECT_STREQ(names[1], "b");
+    EXPECT_STREQ(names[2], "Ёлка"_cp);
+    EXPECT_STREQ(names[3], "карта"_cp);
+    ASSERT_EQ(list_files("files", ".map", names, 2), 2);
+    EXPECT_STREQ(names[1], "b");
+    EXPECT_EQ(list_files("files\\nowhere", ".map", names, 8), 0);
+}
+
+// What the editors' status lines say comes from here: why an open or a
+// save failed.
+TEST_F(FileAccess, FailuresSayWhy)
+{
+    forget_file_problem();
+    EXPECT_EQ(open_read("files\\missing.bin"), invalid_file);
+    EXPECT_EQ(last_file_failure(), failure_missing);
+    EXPECT_EQ(last_file_problem(), file_cannot_open);
+
+    write_file("files/a.bin", "precious");
+    forget_file_problem();
+    inject_disk_full(3);
+    save_file save;
+    ASSERT_TRUE(begin_save(save, "files/a.bin"));
+    save_i32(save, 1);
+    EXPECT_FALSE(end_save(save));
+    inject_disk_full(-1);
+    EXPECT_EQ(last_file_failure(), failure_disk_full);
+    EXPECT_EQ(contents("files/a.bin"), "precious");
+
+    forget_file_problem();
+    EXPECT_EQ(last_file_failure(), failure_none);
+    EXPECT_EQ(last_file_problem(), file_ok);
 }
 
 }  // namespace

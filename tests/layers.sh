@@ -18,9 +18,10 @@ declare -A allowed=(
   [game]="core platform input render sprites world"
   [shell]="core platform input sound render"
   [play]="core platform input sound render sprites world game shell"
-  [map_editor]="core platform input sound render sprites world game shell play"
-  [sprite_editor]="core platform input render sprites shell"
-  [programs]="core platform input sound render sprites world game shell play map_editor sprite_editor"
+  [editor_kit]="core platform input render shell"
+  [map_editor]="core platform input sound render sprites world game shell play editor_kit"
+  [sprite_editor]="core platform input render sprites shell editor_kit"
+  [programs]="core platform input sound render sprites world game shell play editor_kit map_editor sprite_editor"
 )
 
 failed=0

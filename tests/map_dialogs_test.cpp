@@ -83,9 +83,11 @@ TEST_F(MapDialogs, NewMapYesAtOnceMakesGrassOfTheCurrentSize)
         camera_x = 7;
         camera_y = 9;
     };
+    // The map was changed: "Не сохранять" first, then the dialog.
     click(5, new_map_button);
-    click(6, new_yes);
-    checks[6] = [] {
+    click(6, {460, 242});
+    click(7, new_yes);
+    checks[7] = [] {
         EXPECT_EQ(map_width, 128);
         EXPECT_EQ(map_height, 128);
         EXPECT_TRUE(all_kind(terrain_grass));
@@ -96,7 +98,7 @@ TEST_F(MapDialogs, NewMapYesAtOnceMakesGrassOfTheCurrentSize)
         EXPECT_EQ(current_tool, tool_footman);  // the highlighted entry again
         EXPECT_EQ(palette_choice, tool_footman);
     };
-    run_editor(7);
+    run_editor(8);
 }
 
 TEST_F(MapDialogs, SizesAndCoverAreChosenSeparately)
@@ -274,7 +276,8 @@ TEST_F(MapDialogs, AFailedSaveKeepsTheOldFileAndTheName)
 TEST_F(MapDialogs, KeysTypedInOnePassAllReachTheName)
 {
     const std::string name = "орк-тест"_cp;
-    std::filesystem::remove("data/map/" + name + ".map");
+    // On disk the name is UTF-8.
+    std::filesystem::remove("data/map/орк-тест.map");
     click(1, save_map_button);
     for (int i = 0; i < 6; ++i)
         event(2, event_backspace);
@@ -284,7 +287,7 @@ TEST_F(MapDialogs, KeysTypedInOnePassAllReachTheName)
     click(16, save_yes);
     checks[16] = [&name] { EXPECT_EQ(std::string(map_name), name); };
     run_editor(17);
-    EXPECT_TRUE(std::filesystem::exists("data/map/" + name + ".map"));
+    EXPECT_TRUE(std::filesystem::exists("data/map/орк-тест.map"));
 }
 
 TEST_F(MapDialogs, NamesStopAtFortySixCharacters)

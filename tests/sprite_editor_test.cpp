@@ -272,7 +272,9 @@ TEST_F(Session, CurrentFrameGroupStaysWithinTheFrames)
     EXPECT_EQ(current_frame, 0);
 }
 
-TEST_F(Session, DeletingFrameTwoOfFive)
+// Deleting frame 2 of 5 moves frame 5 into its place whole, and the rolls
+// follow: slots of frame 2 empty, slots of frame 5 name 2, the rest kept.
+TEST_F(Session, DeletingFrameTwoOfFiveRenumbersTheRolls)
 {
     script s;
     // Frame i lies at (50 i - 40, 10) in the image; click inside frame 2.
@@ -287,19 +289,31 @@ TEST_F(Session, DeletingFrameTwoOfFive)
                 frame_table[i].offset_x = -i;
                 frame_table[i].delay = i;
             }
+            const int32_t roll_0[] = {2, 5, 3, 0, 4, 1};
+            const int32_t roll_63[] = {5, 5, 2, 2};
+            std::memcpy(roll_table[0], roll_0, sizeof roll_0);
+            std::memcpy(roll_table[63], roll_63, sizeof roll_63);
         }
         if (pass == 1) selected = current_frame;
     });
     EXPECT_EQ(selected, 2);
     EXPECT_EQ(frame_count, 4);
     EXPECT_EQ(current_frame, 4);
-    EXPECT_EQ(frame_table[2].x, 210);  // frame 5's rectangle
-    EXPECT_EQ(frame_table[2].offset_x, -2);  // its own offsets and delay
-    EXPECT_EQ(frame_table[2].delay, 2);
+    // Frame 5 whole in frame 2's place: its rectangle, offsets and delay.
+    EXPECT_EQ(frame_table[2].x, 210);
+    EXPECT_EQ(frame_table[2].offset_x, -5);
+    EXPECT_EQ(frame_table[2].delay, 5);
     EXPECT_EQ(frame_table[5].x, 0);
     EXPECT_EQ(frame_table[5].width, 0);
-    EXPECT_EQ(frame_table[5].offset_x, -5);
+    EXPECT_EQ(frame_table[5].offset_x, 0);
     EXPECT_EQ(frame_table[4].x, 160);
+    const int32_t roll_0[] = {0, 2, 3, 0, 4, 1, 0};
+    const int32_t roll_63[] = {2, 2, 0, 0, 0};
+    EXPECT_EQ(std::memcmp(roll_table[0], roll_0, sizeof roll_0), 0);
+    EXPECT_EQ(std::memcmp(roll_table[63], roll_63, sizeof roll_63), 0);
+    for (const auto& roll : roll_table)
+        for (int32_t frame : roll)
+            EXPECT_LE(frame, frame_count);
 }
 
 TEST_F(Session, LowestFrameUnderAClickWins)
@@ -391,7 +405,8 @@ TEST_F(Session, AFailedSaveLeavesTheNameForTheNextDialog)
 TEST_F(Session, ANameAndItsEnterTypedInOnePassSaveWhole)
 {
     const std::string name = "орк-тест"_cp;
-    std::filesystem::remove("data/images/" + name + ".frm");
+    // On disk the name is UTF-8.
+    std::filesystem::remove("data/images/орк-тест.frm");
     script s;
     s.click(1, save_x, file_button_y);
     for (unsigned char c : name)
@@ -401,7 +416,7 @@ TEST_F(Session, ANameAndItsEnterTypedInOnePassSaveWhole)
     run(s, 14, [&](int32_t pass) {
         if (pass == 0) frame_count = 1;
     });
-    EXPECT_TRUE(std::filesystem::exists("data/images/" + name + ".frm"));
+    EXPECT_TRUE(std::filesystem::exists("data/images/орк-тест.frm"));
     EXPECT_EQ(std::string(current_file_name), name);
 }
 
@@ -439,21 +454,26 @@ TEST_F(Session, ARightClickInADialogStaysThere)
     EXPECT_EQ(selection_width, 30);
 }
 
+// Unsaved frames: "new frames" asks first whether to save them; "Не
+// сохранять" goes on to the confirmation, whose "Нет" keeps them and "Да"
+// clears them.
 TEST_F(Session, NewFramesAsksFirst)
 {
     script s;
     s.click(1, new_x, file_button_y);
-    s.click(2, 505, 217);  // "Нет"
-    s.click(4, new_x, file_button_y);
-    s.click(5, 405, 217);  // "Да"
+    s.click(2, 460, 242);  // "Не сохранять"
+    s.click(3, 505, 217);  // "Нет"
+    s.click(5, new_x, file_button_y);
+    s.click(6, 460, 242);
+    s.click(7, 405, 217);  // "Да"
     int32_t after_no = 0;
-    run(s, 7, [&](int32_t pass) {
+    run(s, 9, [&](int32_t pass) {
         if (pass == 0) {
             frame_count = 2;
             current_frame = 2;
             set_frame(2, 5, 5, 5, 5);
         }
-        if (pass == 3) after_no = frame_count;
+        if (pass == 4) after_no = frame_count;
     });
     EXPECT_EQ(after_no, 2);
     EXPECT_EQ(frame_count, 0);

@@ -1,7 +1,7 @@
 // Test play from the map editor (F5), through the real editor and game
 // loops on the headless backend: the game runs on the map being edited at
 // 800 x 600 and the editor comes back as it was, ten times over, without
-// ever writing over a map file of the user's.
+// ever writing over a map file of the user's, with the undo history kept.
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -115,6 +115,20 @@ TEST_F(TestPlay, TheGameRunsOnTheEditedMapAndTheEditorComesBackAsItWas)
             EXPECT_EQ(quit_requested, 0);
         };
         pass += 75;
+    }
+    // The undo history came through the ten games: Ctrl+Z takes the last
+    // grunt away again, Ctrl+Y puts it back.
+    for (held_key letter : {key_z, key_y}) {
+        event(pass, event_key_down, 0, 0, key_ctrl);
+        event(pass, event_key_down, 0, 0, letter);
+        event(pass, event_key_up, 0, 0, letter);
+        event(pass, event_key_up, 0, 0, key_ctrl);
+        checks[pass + 2] = [&before, letter] {
+            EXPECT_EQ(unit_count, letter == key_z ? 2 : 3);
+            if (letter == key_y)
+                EXPECT_EQ(map_layers_hash(), before.layers);
+        };
+        pass += 4;
     }
     run_editor(pass);
     EXPECT_EQ(test_plays_run() - plays_before, 10);

@@ -282,6 +282,8 @@ int main(int argc, char** argv)
         usage();
         return argc < 2 ? 2 : 0;
     }
+    // The paths come from the command line in the machine's spelling.
+    take_names_as_given(true);
     // In folders only the kinds the program reads are taken; a file named on
     // the command line of another kind is refused.
     std::vector<std::string> files;

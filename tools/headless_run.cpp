@@ -29,6 +29,7 @@
 #include "world/map_hash.h"
 #include "world/units.h"
 
+#include "editor_summary.h"
 #include "monkey.h"
 #include "run_checks.h"
 
@@ -43,6 +44,9 @@ static const configuration* chosen = nullptr;
 static int32_t passes_wanted = 100;
 static bool loop_ran = false;
 static bool loop_stuck = false;
+// The runner asked the loop to stop (the passes done, the monkey's record
+// full); a loop that stopped otherwise stopped on the user's word.
+static bool stop_asked = false;
 // The exit status the program's entry gave: 1 after a fatal report.
 static int program_status = 0;
 static void (*real_loop)() = nullptr;
@@ -169,8 +173,8 @@ static void after_pass(int32_t pass, void* /*user*/)
         static char why[512];
         if (!pass_check(why, sizeof why) || !check_no_message_box(why, sizeof why)) fail_run(pass, why);
     }
-    if (monkey_run && !monkey_after_pass(pass)) quit_requested = 1;
-    if (pass + 1 >= passes_wanted) quit_requested = 1;
+    if (monkey_run && !monkey_after_pass(pass)) quit_requested = stop_asked = true;
+    if (pass + 1 >= passes_wanted) quit_requested = stop_asked = true;
     if (pass + 1 >= passes_wanted + stop_grace) {
         loop_stuck = true;
         static char why[96];
@@ -308,119 +312,6 @@ static const summary_line summary[] = {
     {"hero", print_hero},
     {"end of game", print_end_of_game},
     {"world hash", print_world_hash},
-};
-
-// --- The map editor's end state ---------------------------------------------------
-
-static void print_map_width(FILE* out)
-{
-    std::fprintf(out, "%d", static_cast<int>(map_width));
-}
-
-static void print_map_height(FILE* out)
-{
-    std::fprintf(out, "%d", static_cast<int>(map_height));
-}
-
-static void print_map_name(FILE* out)
-{
-    static char name[3 * map_name_size];
-    cp1251_to_utf8(map_name, name, sizeof name);
-    std::fprintf(out, "%s", name);
-}
-
-// Object cells of a kind inside the map.
-static int count_map_objects(int32_t kind)
-{
-    int n = 0;
-    for (int x = 0; x < map_width && x < max_map_size; ++x)
-        for (int y = 0; y < map_height && y < max_map_size; ++y)
-            n += object_layer[x][y].kind == kind;
-    return n;
-}
-
-static void print_trees(FILE* out)
-{
-    std::fprintf(out, "%d", count_map_objects(object_tree));
-}
-
-static void print_rocks(FILE* out)
-{
-    std::fprintf(out, "%d", count_map_objects(object_rock));
-}
-
-static void print_units_on_map(FILE* out)
-{
-    std::fprintf(out, "%d", count_map_objects(object_unit));
-}
-
-static void print_layers_hash(FILE* out)
-{
-    std::fprintf(out, "%016llx", static_cast<unsigned long long>(map_layers_hash()));
-}
-
-// The lines added for the map editor configuration.
-static const summary_line map_editor_summary[] = {
-    {"map_width", print_map_width},
-    {"map_height", print_map_height},
-    {"map_name", print_map_name},
-    {"unit_count", print_unit_count},
-    {"trees", print_trees},
-    {"rocks", print_rocks},
-    {"units on the map", print_units_on_map},
-    {"layers hash", print_layers_hash},
-};
-
-// The sprite editor's lines, printed after the common ones when it ran.
-static void print_editor_mode(FILE* out)
-{
-    std::fprintf(out, "%d", static_cast<int>(editor_mode));
-}
-
-static void print_frame_count(FILE* out)
-{
-    std::fprintf(out, "%d", static_cast<int>(frame_count));
-}
-
-static void print_current_frame(FILE* out)
-{
-    std::fprintf(out, "%d", static_cast<int>(current_frame));
-}
-
-static void print_current_roll(FILE* out)
-{
-    std::fprintf(out, "%d", static_cast<int>(current_roll));
-}
-
-static void print_current_slot(FILE* out)
-{
-    std::fprintf(out, "%d", static_cast<int>(current_slot));
-}
-
-static void print_filled_slots(FILE* out)
-{
-    std::fprintf(out, "%d", static_cast<int>(filled_roll_slots()));
-}
-
-static void print_filled_entries(FILE* out)
-{
-    std::fprintf(out, "%d", static_cast<int>(filled_sprite_entries()));
-}
-
-static void print_tables_hash(FILE* out)
-{
-    std::fprintf(out, "%08x", static_cast<unsigned>(sprite_tables_hash()));
-}
-
-static const summary_line sprite_editor_summary[] = {
-    {"editor_mode", print_editor_mode},
-    {"frame_count", print_frame_count},
-    {"current_frame", print_current_frame},
-    {"current_roll", print_current_roll},
-    {"current_slot", print_current_slot},
-    {"filled roll slots", print_filled_slots},
-    {"filled sprite entries", print_filled_entries},
-    {"sprite tables hash", print_tables_hash},
 };
 
 // --- Start ------------------------------------------------------------------------
@@ -660,9 +551,9 @@ int main(int argc, char** argv)
 
     print_summary(summary);
     if (chosen == &map_editor_configuration)
-        print_summary(map_editor_summary);
+        print_map_editor_summary(stdout);
     if (chosen == &sprite_editor_configuration && loop_ran)
-        print_summary(sprite_editor_summary);
+        print_sprite_editor_summary(stdout);
     print_checkpoints();
     if (monkey_run) {
         monkey_ending end = monkey_end();
@@ -672,6 +563,7 @@ int main(int argc, char** argv)
                     end == monkey_ended_by_escape  ? "Escape"
                     : end == monkey_ended_by_close ? "the window closed"
                     : end == monkey_ended_full     ? "a full record of events"
+                    : !stop_asked                  ? "Escape and the answer to the editor's question"
                                                    : "the passes asked for");
     }
     if (program_status != 0)

@@ -320,9 +320,64 @@ static void held_key_gesture()
     hold_key(0, key, passes);
 }
 
+// The editors' question box: its buttons (Сохранить or Заменить, Не
+// сохранять, Отмена, in either row layout) at their places.
+static const area question_buttons[] = {
+    {300, 235, 100, 15}, {410, 235, 100, 15}, {520, 235, 100, 15}, {355, 235, 100, 15}, {465, 235, 100, 15},
+};
+
+// An answer to a question the editor may be asking: a click on one of its
+// buttons, or Enter or Escape tapped (a key counts once it was up).
+static void answer_question(int32_t offset)
+{
+    int32_t roll = below(100);
+    if (roll < 70)
+        click(offset, question_buttons[below(sizeof question_buttons / sizeof question_buttons[0])]);
+    else if (roll < 85)
+        hold_key(offset + 1, key_enter, between(1, 3));
+    else
+        hold_key(offset + 1, key_escape, between(1, 3));
+}
+
+// Escape; in the editors, with unsaved work, it asks first, and the
+// question is now and then answered.
 static void escape_gesture()
 {
-    hold_key(0, key_escape, between(1, 5));
+    int32_t passes = between(1, 5);
+    hold_key(0, key_escape, passes);
+    if (screens != monkey_game && chance(70))
+        answer_question(passes + between(1, 4));
+}
+
+static void question_gesture()
+{
+    answer_question(0);
+}
+
+// Ctrl+Z, Ctrl+Y or Ctrl+Shift+Z, now and then with the letter held a while
+// or Ctrl let go first.
+static void shortcut_gesture()
+{
+    int32_t roll = below(100);
+    held_key letter = roll < 65 ? key_z : key_y;
+    bool shift = roll < 65 && chance(15);
+    int32_t held = chance(80) ? 0 : between(1, 10);
+    add(0, event_key_down, 0, 0, key_ctrl);
+    if (shift) add(0, event_key_down, 0, 0, key_shift);
+    add(0, event_key_down, 0, 0, letter);
+    add(held, event_key_up, 0, 0, letter);
+    if (shift) add(held, event_key_up, 0, 0, key_shift);
+    add(chance(10) ? 0 : held, event_key_up, 0, 0, key_ctrl);
+    // A run of undos or redos, the letter pressed again and again.
+    if (chance(30)) {
+        int32_t n = between(1, 8);
+        for (int32_t i = 1; i <= n; ++i) {
+            add(held + 2 * i, event_key_down, 0, 0, key_ctrl);
+            add(held + 2 * i, event_key_down, 0, 0, letter);
+            add(held + 2 * i, event_key_up, 0, 0, letter);
+            add(held + 2 * i, event_key_up, 0, 0, key_ctrl);
+        }
+    }
 }
 
 static void close_gesture()
@@ -397,6 +452,8 @@ static const area map_dialog_buttons[] = {
     {480, 334, 120, 15}, {480, 360, 120, 15}, {480, 386, 120, 15}, {480, 486, 60, 15},
     {380, 486, 60, 15}, {485, 220, 60, 15}, {385, 220, 60, 15}, {490, 240, 60, 15},
     {390, 240, 60, 15}, {320, 190, 280, 16},
+    // the open dialog's list of maps: its rows and scroll buttons
+    {286, 277, 310, 191}, {286, 277, 310, 191}, {610, 277, 20, 15}, {610, 453, 20, 15},
 };
 
 template <size_t n>
@@ -491,6 +548,9 @@ static const area sprite_controls[] = {
 static const area sprite_dialog_buttons[] = {
     {485, 220, 60, 15}, {385, 220, 60, 15}, {490, 240, 60, 15}, {390, 240, 60, 15},
     {475, 210, 60, 15}, {375, 210, 60, 15}, {320, 190, 280, 16}, {320, 210, 280, 16},
+    // the lists of files under the open dialogs (name dialogs, the image's)
+    {286, 297, 310, 191}, {610, 297, 20, 15}, {610, 473, 20, 15}, {286, 277, 310, 191},
+    {610, 277, 20, 15}, {610, 453, 20, 15},
 };
 // The keys the three editors read as typed characters.
 static const char editor_keys[] = "aszxcvqwer794682 ";
@@ -624,7 +684,8 @@ static const gesture map_editor_gestures[] = {
     {150, idle_gesture},     {150, map_palette_click}, {220, map_paint},      {70, map_delete},
     {30, map_overview},      {18, map_new},            {30, map_open},        {30, map_save},
     {15, map_dialog_click},  {30, rest_at_edge},       {30, some_moves},      {20, click_anywhere},
-    {15, typed_chars},       {15, held_key_gesture},   {1, escape_gesture},
+    {15, typed_chars},       {15, held_key_gesture},   {1, escape_gesture},   {40, shortcut_gesture},
+    {12, question_gesture},
 };
 
 static const gesture sprite_editor_gestures[] = {
@@ -632,7 +693,7 @@ static const gesture sprite_editor_gestures[] = {
     {45, sprite_file},       {60, sprite_drag},        {60, sprite_cut},        {60, sprite_work_click},
     {70, sprite_frame_click}, {90, sprite_keys},        {15, sprite_number},     {15, sprite_dialog_click},
     {20, rest_at_edge},      {20, some_moves},         {15, click_anywhere},    {15, typed_chars},
-    {60, held_key_gesture},  {1, escape_gesture},
+    {60, held_key_gesture},  {1, escape_gesture},      {40, shortcut_gesture},  {12, question_gesture},
 };
 
 template <size_t n>
@@ -706,7 +767,10 @@ static void write_all(int fd, const char* text, size_t length)
 }
 
 // The script names of the held keys, by held_key.
-static const char* const key_names[held_key_count] = {"escape", "enter", "delete", "left", "right", "up", "down"};
+static const char* const key_names[held_key_count] = {
+    "escape", "enter", "delete", "left", "right", "up",    "down",  "ctrl", "shift", "z",
+    "y",      "f1",    "f5",     "f12",  "p",     "pause", "plus",  "minus", "m",    "tab",
+};
 
 // One event as a script line.
 static void put_event(char*& out, char* end, const headless_event& e)

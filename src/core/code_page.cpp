@@ -94,6 +94,23 @@ int utf8_to_cp1251(const char* text, char* out, int capacity)
     return written;
 }
 
+int encode_utf8(uint32_t code, char (&bytes)[3])
+{
+    if (code < 0x80) {
+        bytes[0] = static_cast<char>(code);
+        return 1;
+    }
+    if (code < 0x800) {
+        bytes[0] = static_cast<char>(0xC0 | (code >> 6));
+        bytes[1] = static_cast<char>(0x80 | (code & 0x3F));
+        return 2;
+    }
+    bytes[0] = static_cast<char>(0xE0 | ((code >> 12) & 0x0F));
+    bytes[1] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    bytes[2] = static_cast<char>(0x80 | (code & 0x3F));
+    return 3;
+}
+
 int cp1251_to_utf8(const char* text, char* out, int capacity)
 {
     if (capacity <= 0) return 0;
@@ -102,17 +119,7 @@ int cp1251_to_utf8(const char* text, char* out, int capacity)
         uint32_t code = cp1251_to_unicode(*s);
         if (code == 0) code = 0xFFFD;  // the unassigned byte shows as a replacement mark
         char bytes[3];
-        int length = 0;
-        if (code < 0x80) {
-            bytes[length++] = static_cast<char>(code);
-        } else if (code < 0x800) {
-            bytes[length++] = static_cast<char>(0xC0 | (code >> 6));
-            bytes[length++] = static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            bytes[length++] = static_cast<char>(0xE0 | (code >> 12));
-            bytes[length++] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            bytes[length++] = static_cast<char>(0x80 | (code & 0x3F));
-        }
+        const int length = encode_utf8(code, bytes);
         if (written + length >= capacity) break;
         for (int i = 0; i < length; ++i)
             out[written++] = bytes[i];

@@ -16,6 +16,11 @@ bool unicode_to_cp1251(uint32_t code, uint8_t& byte);
 // used. A malformed or truncated sequence uses one byte and gives false.
 bool decode_utf8(const char* text, uint32_t& code, int& used);
 
+// Writes the UTF-8 bytes of a code point below 0x10000 (every code page 1251
+// character is one) to bytes; returns how many, 1 to 3. The conversion below
+// and the file layer's names use it.
+int encode_utf8(uint32_t code, char (&bytes)[3]);
+
 // Converts terminated UTF-8 text to terminated code page 1251 bytes in out
 // (capacity bytes including the terminator); characters without a byte and
 // malformed sequences are dropped, and the result is cut to fit. Returns the

@@ -5,6 +5,12 @@
 #include <cstring>
 
 #include "core/cp1251.h"
+#include "core/file_access.h"
+#include "editor_kit/editor_keys.h"
+#include "editor_kit/file_list.h"
+#include "editor_kit/file_report.h"
+#include "editor_kit/question.h"
+#include "map_editor/map_changes.h"
 #include "map_editor/map_editor.h"
 #include "render/button.h"
 #include "render/colours.h"
@@ -37,12 +43,59 @@ static void name_field(int32_t x, int32_t y, char* name)
     edit_text(name, name_capacity);
 }
 
-// The dialog's copy of map_name, cut to the longest name a map file takes.
+// The dialog's copy of a name, cut to the longest name a map file takes.
+static void copy_name(char* name, const char* from)
+{
+    size_t length = strnlen(from, name_capacity - 1);
+    std::memcpy(name, from, length);
+    name[length] = 0;
+}
+
+// The dialog's copy of map_name.
 static void start_name(char* name)
 {
-    size_t length = strnlen(map_name, name_capacity - 1);
-    std::memcpy(name, map_name, length);
-    name[length] = 0;
+    copy_name(name, map_name);
+}
+
+// Enter and Escape as a dialog reads them: pressed after it opened.
+struct dialog_keys {
+    bool enter_armed;
+    fresh_key escape;
+};
+
+static dialog_keys fresh_dialog_keys()
+{
+    return dialog_keys {false, fresh_key {key_escape, false}};
+}
+
+// "Да" clicked at (x, y), or Enter.
+static bool yes_chosen(int32_t x, int32_t y, dialog_keys& keys)
+{
+    if (draw_button(x, y, 60, 15, "Да"_cp))
+        return true;
+    if (!fresh_enter(keys.enter_armed))
+        return false;
+    wait_for_release(key_enter);
+    return true;
+}
+
+// "Отмена" clicked at (x, y), or Escape.
+static bool cancel_chosen(int32_t x, int32_t y, dialog_keys& keys)
+{
+    if (draw_button(x, y, 60, 15, "Отмена"_cp))
+        return true;
+    if (!fresh_press(keys.escape))
+        return false;
+    wait_for_release(key_escape);
+    return true;
+}
+
+// The file of a map name ("карта.map"), as the status line names it.
+static const char* map_file_label(const char* name)
+{
+    static char label[name_capacity + 8];
+    std::snprintf(label, sizeof label, "%s.map", name);
+    return label;
 }
 
 // --- New map ------------------------------------------------------------------------
@@ -69,6 +122,7 @@ static const int32_t row_step = 26;
 void new_map_dialog()
 {
     int32_t width = map_width, height = map_height, cover = terrain_grass;
+    dialog_keys keys = fresh_dialog_keys();
     for (;;) {
         if (quit_requested)
             return;
@@ -90,9 +144,9 @@ void new_map_dialog()
         for (int i = 0; i < terrain_kind_count; ++i)
             if (draw_button(480, first_row + row_step * i, 120, 15, cover_buttons[i].label))
                 cover = cover_buttons[i].value;
-        if (draw_button(480, 486, 60, 15, "Отмена"_cp))
+        if (cancel_chosen(480, 486, keys))
             return;
-        if (draw_button(380, 486, 60, 15, "Да"_cp)) {
+        if (yes_chosen(380, 486, keys)) {
             camera_x = camera_y = 0;
             map_width = width;
             map_height = height;
@@ -100,6 +154,10 @@ void new_map_dialog()
             new_map(current_tool);
             rebuild_overview();
             current_tool = palette_choice;
+            // A new map has no file: its name is none of the maps', so that
+            // its first save replaces nothing.
+            unused_name("data\\map\\", "новая карта"_cp, ".map", map_name, map_name_size);
+            map_replaced("");
             return;
         }
         present();
@@ -108,10 +166,33 @@ void new_map_dialog()
 
 // --- Open and save ----------------------------------------------------------------
 
+// Loads the map name for the open dialog, and says how it went.
+static void open_map(const char* name)
+{
+    const char* problem = name_problem(name, max_map_name_length);
+    if (problem != nullptr) {
+        report_bad_name(false, problem);
+        return;
+    }
+    forget_file_problem();
+    // load_map checks the whole file before it changes anything.
+    if (!load_map(name)) {
+        report_open_failure(map_file_label(name), map_refusal());
+        return;
+    }
+    std::snprintf(map_name, sizeof map_name, "%s", name);
+    camera_x = camera_y = 0;
+    rebuild_overview();
+    map_replaced(name);
+    report_opened(map_file_label(name));
+}
+
 void open_map_dialog()
 {
     char name[name_capacity];
     start_name(name);
+    dialog_keys keys = fresh_dialog_keys();
+    open_file_list("data\\map\\", ".map");
     for (;;) {
         if (quit_requested)
             return;
@@ -119,28 +200,61 @@ void open_map_dialog()
         draw_dialog_box(280, 150, 360, 100);
         draw_text("Открытие карты"_cp, 420, 165);
         name_field(320, 190, name);
-        if (draw_button(485, 220, 60, 15, "Отмена"_cp))
+        // The maps there are, under the box: a click takes a name.
+        if (const char* chosen = file_list_pass(280, 255, 360, name))
+            copy_name(name, chosen);
+        if (cancel_chosen(485, 220, keys))
             return;
-        if (draw_button(385, 220, 60, 15, "Да"_cp)) {
-            // load_map checks the whole file before it changes anything.
-            if (load_map(name)) {
-                std::snprintf(map_name, sizeof map_name, "%s", name);
-                camera_x = camera_y = 0;
-                rebuild_overview();
-            }
+        if (yes_chosen(385, 220, keys)) {
+            open_map(name);
             return;
         }
         present();
     }
 }
 
-void save_map_dialog()
+// True when saving under name may go ahead: a name of the map's own file or
+// of no file, or another map the user agrees to replace.
+static bool may_replace(const char* name)
+{
+    char path[name_capacity + 16];
+    std::snprintf(path, sizeof path, "data\\map\\%s.map", name);
+    if (std::strcmp(name, map_file_name()) == 0 || !file_exists(path))
+        return true;
+    static const char* const labels[] = {"Заменить"_cp, "Отмена"_cp};
+    char line[name_capacity + 48];
+    std::snprintf(line, sizeof line, "%s \"%s\" %s", "Карта"_cp, name, "уже есть."_cp);
+    return ask_question("Сохранение карты"_cp, line, "Заменить ее этой картой?"_cp, labels, 2) == 0;
+}
+
+// Saves the map under name for the save dialog, and says how it went.
+static bool save_map_as(const char* name)
+{
+    const char* problem = name_problem(name, max_map_name_length);
+    if (problem != nullptr) {
+        report_bad_name(true, problem);
+        return false;
+    }
+    forget_file_problem();
+    // save_map replaces the old file only once every byte is written.
+    if (!save_map(name)) {
+        report_save_failure(map_file_label(name), map_refusal());
+        return false;
+    }
+    std::snprintf(map_name, sizeof map_name, "%s", name);
+    map_saved(name);
+    report_saved(map_file_label(name));
+    return true;
+}
+
+bool save_map_dialog()
 {
     char name[name_capacity];
     start_name(name);
+    dialog_keys keys = fresh_dialog_keys();
     for (;;) {
         if (quit_requested)
-            return;
+            return false;
         drain_messages();
         draw_dialog_box(280, 150, 360, 120);
         fill_box(400, 165, 120, 14, colour_blue);
@@ -150,13 +264,16 @@ void save_map_dialog()
                       static_cast<int>(map_width), static_cast<int>(map_height));
         draw_text(text, 320, 190);
         name_field(320, 210, name);
-        if (draw_button(490, 240, 60, 15, "Отмена"_cp))
-            return;
-        if (draw_button(390, 240, 60, 15, "Да"_cp)) {
-            // save_map replaces the old file only once every byte is written.
-            if (save_map(name))
-                std::snprintf(map_name, sizeof map_name, "%s", name);
-            return;
+        if (cancel_chosen(490, 240, keys))
+            return false;
+        if (yes_chosen(390, 240, keys)) {
+            // Another map's file is kept unless the user says otherwise;
+            // the dialog then goes on for another name.
+            if (!name_problem(name, max_map_name_length) && !may_replace(name)) {
+                keys = fresh_dialog_keys();
+                continue;
+            }
+            return save_map_as(name);
         }
         present();
     }

@@ -5,8 +5,11 @@
 #include <cstdio>
 
 #include "core/cp1251.h"
+#include "editor_kit/question.h"
+#include "editor_kit/status_line.h"
 #include "game/world_drawing.h"
 #include "input/input_latch.h"
+#include "map_editor/map_changes.h"
 #include "map_editor/map_dialogs.h"
 #include "map_editor/test_play.h"
 #include "platform/platform.h"
@@ -33,8 +36,10 @@ static const int32_t scroll_strip = 96;
 
 // Frames since the view last scrolled under a held button.
 static int32_t scroll_counter = 0;
-// The status line of the last frame, drawn again under an opening dialog.
+// The status line of the last frame, drawn again under an opening dialog,
+// and the time that frame began (a status message's clock).
 static char status_text[96];
+static uint32_t last_frame_start = 0;
 
 // A file dialog asked for by a click this frame.
 enum file_dialog : int32_t { no_dialog, dialog_new, dialog_open, dialog_save };
@@ -103,6 +108,9 @@ static bool start_editor()
     std::snprintf(map_name, sizeof map_name, "%s", "single");
     scroll_counter = 0;
     status_text[0] = 0;
+    clear_status();
+    forget_last_question();
+    start_map_history();
     return true;
 }
 
@@ -156,18 +164,23 @@ static file_dialog draw_panel()
 
 // Runs a clicked file dialog to its end. It opens once the whole panel is
 // drawn, so that its box lies over a complete picture of the editor: the
-// panel of this frame, the status line and map view of the last one.
+// panel of this frame, the status line and map view of the last one. A new
+// map and an open first ask about unsaved changes.
 static void run_dialog(file_dialog dialog)
 {
     if (dialog == no_dialog)
         return;
-    draw_text(status_text, 20, 5);
-    if (dialog == dialog_new)
-        new_map_dialog();
-    else if (dialog == dialog_open)
-        open_map_dialog();
-    else
+    if (!draw_status(20, 5, last_frame_start))
+        draw_text(status_text, 20, 5);
+    if (dialog == dialog_new) {
+        if (settle_unsaved_map("перед новой картой"_cp))
+            new_map_dialog();
+    } else if (dialog == dialog_open) {
+        if (settle_unsaved_map("перед открытием другой карты"_cp))
+            open_map_dialog();
+    } else {
         save_map_dialog();
+    }
 }
 
 // --- Scrolling ----------------------------------------------------------------------
@@ -243,23 +256,32 @@ void map_editor_loop()
     while (!quit_requested) {
         uint32_t frame_start = platform_milliseconds();
         drain_messages();
+        map_history_pass();
         test_play_on_f5();
         run_dialog(draw_panel());
         draw_map_view();
         brush();
         brush();
-        while (platform_milliseconds() - frame_start < frame_time) {
-        }
+        // The rest of the frame's 30 ms is slept, leaving the processor free.
+        uint32_t elapsed = platform_milliseconds() - frame_start;
+        if (elapsed < frame_time)
+            platform_sleep(frame_time - elapsed);
         std::snprintf(status_text, sizeof status_text, "%s%d %s %d %s %d", "Fps-",
                       static_cast<int>(measure_fps()), "cur_x", static_cast<int>(cursor_x), "cur_y",
                       static_cast<int>(cursor_y));
-        draw_text(status_text, 20, 5);
+        // A report of a save or an open stands in the status line's place
+        // for a few seconds.
+        last_frame_start = frame_start;
+        if (!draw_status(20, 5, frame_start))
+            draw_text(status_text, 20, 5);
         present();
         ++scroll_counter;
         apply_scroll_rules();
-        if (platform_key_held(key_escape))
+        // Escape ends the editor, once unsaved changes are saved or given up.
+        if (platform_key_held(key_escape) && settle_unsaved_map("перед выходом"_cp))
             quit_requested = 1;
     }
+    stop_map_history();
     set_overview_hook(nullptr);
     release_surface(overview_surface);
     overview_surface = nullptr;

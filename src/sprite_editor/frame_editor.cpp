@@ -173,21 +173,28 @@ static void size_group()
     draw_text("Высота фрэйма"_cp, 86, 545);
 }
 
-// "Удалить фрэйм": the last frame's rectangle moves into the current frame's
-// place and the last frame becomes current. Rolls are not renumbered.
+// "Удалить фрэйм": the last frame moves into the current frame's place, whole
+// (its rectangle with its offsets and delay, so a roll showing it shows it
+// as before), and the last frame becomes current. The rolls follow: a slot
+// naming the deleted frame becomes empty, a slot naming the moved frame
+// names its new number, so no slot names a frame that is gone or past
+// frame_count.
 static void delete_frame()
 {
     draw_frame(13, 577, 230, 21, colour_red);
     if (!draw_button(16, 580, 224, 15, "Удалить фрэйм"_cp) || current_frame == 0) return;
-    frame_record& gone = frame_table[current_frame];
-    frame_record& last = frame_table[frame_count];
-    if (current_frame != frame_count) {
-        gone.x = last.x;
-        gone.y = last.y;
-        gone.width = last.width;
-        gone.height = last.height;
-    }
-    last.x = last.y = last.width = last.height = 0;
+    int32_t gone = current_frame, last = frame_count;
+    if (gone != last)
+        frame_table[gone] = frame_table[last];
+    frame_table[last] = frame_record {};
+    for (int r = 0; r < roll_count; ++r)
+        for (int slot = 0; slot < roll_frame_slots; ++slot) {
+            int32_t& frame = roll_table[r][slot];
+            if (frame == gone)
+                frame = 0;
+            else if (frame == last)
+                frame = gone;
+        }
     --frame_count;
     current_frame = frame_count;
 }

@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "core/cp1251.h"
+#include "editor_kit/question.h"
+#include "editor_kit/status_line.h"
 #include "input/input_latch.h"
 #include "platform/platform.h"
 #include "render/button.h"
@@ -162,9 +164,12 @@ static void draw_shell()
     fill_box(15, 96, 225, 1, colour_white);
 }
 
-// The frame-rate and cursor lines: step 6 of a pass.
-static void draw_status_lines()
+// The frame-rate and cursor lines: step 6 of a pass. A report of a save or
+// an open stands in their place for a few seconds.
+static void draw_status_lines(uint32_t now)
 {
+    if (draw_status(50, 5, now))
+        return;
     char line[96];
     std::snprintf(line, sizeof line, "%d Fps- %d", static_cast<int>(bits_per_pixel),
                   static_cast<int>(measure_fps()));
@@ -185,10 +190,14 @@ void sprite_editor_loop()
     // Empty frame and roll tables and an all-empty sprite table; the counts
     // and selections go with them so that they never name cleared frames.
     clear_sprites();
+    clear_status();
+    forget_last_question();
+    start_sprite_history();
 
     while (!quit_requested) {
         uint32_t start = platform_milliseconds();
         drain_messages();
+        sprite_history_shortcuts();
         draw_shell();
         if (editor_mode == mode_frames)
             frame_editor_pass();
@@ -196,11 +205,15 @@ void sprite_editor_loop()
             roll_editor_pass();
         else
             sprite_set_editor_pass();
-        while (platform_milliseconds() - start < pass_milliseconds) {
-        }
-        draw_status_lines();
+        sprite_history_pass_end();
+        // The rest of the pass's 10 ms is slept, leaving the processor free.
+        uint32_t elapsed = platform_milliseconds() - start;
+        if (elapsed < pass_milliseconds)
+            platform_sleep(pass_milliseconds - elapsed);
+        draw_status_lines(start);
         present();
-        if (platform_key_held(key_escape))
+        // Escape ends the editor, once unsaved tables are saved or given up.
+        if (platform_key_held(key_escape) && settle_unsaved_tables(file_kind_sprites, "перед выходом"_cp))
             quit_requested = 1;
         // A typed character and a right click act in one pass only. So do
         // the right press and the left release that no control took: left
@@ -212,6 +225,7 @@ void sprite_editor_loop()
         right_press_x = right_press_y = CONSUMED;
         left_release_x = left_release_y = CONSUMED;
     }
+    stop_sprite_history();
 }
 
 // --- Summary and reset ------------------------------------------------------------

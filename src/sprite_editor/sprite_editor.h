@@ -126,16 +126,64 @@ void number_box(int32_t x, int32_t y, int32_t value);
 void open_image_dialog();
 
 // The file dialogs behind the editors' "new", "open" and "save" buttons;
-// each runs as a modal loop until it closes.
+// each runs as a modal loop until it closes. A "new" or an open first asks
+// about unsaved changes of the tables it would replace; an open lists the
+// files of its kind under its box; a save asks before it replaces another
+// existing file than the one the tables came from or went to last (the
+// dialog then goes on); every save and open says on the status line how it
+// went. A save dialog returns true when it saved.
 void new_frames_dialog();
 void open_frames_dialog();
-void save_frames_dialog();
+bool save_frames_dialog();
 void new_rolls_dialog();
 void open_rolls_dialog();
-void save_rolls_dialog();
+bool save_rolls_dialog();
 void new_sprites_dialog();
 void open_sprites_dialog();
-void save_sprites_dialog();
+bool save_sprites_dialog();
+
+// --- Changes: undo and unsaved work ------------------------------------------------
+
+// Starts the undo history over the frame, roll and sprite tables as they
+// stand, with nothing unsaved and no file of any kind. The loop calls it
+// after its start-up reset.
+void start_sprite_history();
+// Stops watching the tables. The loop calls it as it ends.
+void stop_sprite_history();
+// Ctrl+Z undoes the last change to the tables, Ctrl+Y (or Ctrl+Shift+Z)
+// redoes it; current_frame stays within the frames. The loop calls it
+// right after drain_messages.
+void sprite_history_shortcuts();
+// What the tables changed in this pass becomes a step of the history,
+// joined to the step of the pass before when that one changed them too (a
+// held arrow key, a run of typed keys is one step). The loop calls it after
+// the mode's pass.
+void sprite_history_pass_end();
+
+// The tables were loaded from a file of kind under name, or cleared by a
+// "new" of kind (name ""): the history starts afresh, the tables that kind
+// replaced count as saved, and the file is that kind's own (no other
+// kind's). The dialogs call it.
+void sprite_tables_replaced(sprite_file_kind kind, const char* name);
+// The tables were saved to a file of kind under name: what that file holds
+// (frames; rolls too in a roll or sprite file; the sprite table in a sprite
+// file) counts as saved, and the file is that kind's own. The save dialogs
+// call it.
+void sprite_tables_saved(sprite_file_kind kind, const char* name);
+// The name of the file of kind the tables came from or went to last, "" for
+// none. A save asks before it replaces another existing file.
+const char* sprite_own_file(sprite_file_kind kind);
+// The largest kind among frames..up_to whose table differs from what was
+// last saved, made or loaded (the file of that kind holds all those
+// changes), or -1 when none does.
+int32_t unsaved_sprite_kind(sprite_file_kind up_to);
+// Before the tables of kinds frames..up_to are replaced (purpose: "перед
+// выходом" and the like): with unsaved changes among them, asks whether to
+// save them first. True when the caller may go on: nothing unsaved, "Не
+// сохранять", or the save dialog saved them; false on "Отмена" or a save
+// that did not happen. The loop (Escape) and the "new" and open dialogs call
+// it.
+bool settle_unsaved_tables(sprite_file_kind up_to, const char* purpose);
 
 // --- The three editors -----------------------------------------------------------------
 
