@@ -362,6 +362,20 @@ def map_editor(browser, base, build, data, scratch):
     check_first_frame(browser, build, scratch, "game", (800, 600), ["--map", MAP_NAME])
 
 
+def missing_map(browser, base):
+    """A map that is not there ends the game with the report in a box."""
+    browser.page("Page.navigate", url=base + "game.html?nothere")
+    deadline = time.time() + PAGE_TIMEOUT
+    while not browser.dialogs and time.time() < deadline:
+        browser.evaluate("1")
+        time.sleep(0.1)
+    if not any("data\\map\\nothere.map" in d and "Программа прервана" in d for d in browser.dialogs):
+        raise Failure("no box names the missing map: %s" % browser.dialogs)
+    browser.dialogs.clear()
+    browser.wait_for("document.getElementById('status').dataset.ended === '1'", "the game to end after its box")
+    print("web_pages: game: a missing map is reported in a box")
+
+
 def sprite_editor(browser, base, build, data):
     browser.open(base + "sprite_editor.html?hold=0", 1024, 768)
     check_first_frame(browser, build, data, "sprite_editor", (1024, 768))
@@ -389,6 +403,7 @@ def main():
         game(browser, base, build, build)
         map_editor(browser, base, build, build, scratch)
         sprite_editor(browser, base, build, build)
+        missing_map(browser, base)
         if browser.dialogs:
             raise Failure("message boxes: %s" % browser.dialogs)
     except (Failure, websocket.WebSocketException, OSError) as failure:

@@ -11,12 +11,13 @@
 #include "platform/web/web_state.h"
 
 // What the queue holds ahead of the output, in frames: the longest the main
-// thread goes without a top-up while sound may play, some 65 ms (the map
-// editor's painting passes, which wait 30 ms inside the pass before they
-// draw; the game's passes take under 20 ms between top-ups), and some 15 ms
-// more for the worklet's own quanta and the messages to it. Loading a map
-// or the game's images stalls longer, but before its sounds start.
-static constexpr int queue_frames = 3528;  // 80 ms
+// thread goes without a top-up while sound may play (a pass of the game or
+// of an editor and the browser's painting: under 20 ms, measured in
+// headless Chromium on two cores), some 15 ms for the worklet's quanta and
+// the messages to it, and as much again for a slower machine. Loading
+// the game's images and sounds stalls longer (some 130 ms at test play's
+// start), but before its sounds start.
+static constexpr int queue_frames = 2646;  // 60 ms
 // The most frames one top-up mixes.
 static constexpr int most_frames = 8192;
 // The timer's period while the loop yields, in milliseconds.

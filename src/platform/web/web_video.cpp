@@ -63,7 +63,7 @@ EM_JS(void, web_size_canvas, (int width, int height), {
 // Whether the display has refreshed since the last frame was put (true
 // for the first), and whether the page holds this pass (its hold test hook).
 EM_JS(int, web_refresh_came, (int pass), {
-    return (Module['brask_refresh'] || Module['brask_hold'] === pass) ? 1 : 0;
+    return (Module['brask_refresh'] || (pass >= 0 && Module['brask_hold'] === pass)) ? 1 : 0;
 });
 
 // Puts the RGBA picture on the canvas and waits for the next refresh.
@@ -76,14 +76,15 @@ EM_JS(void, web_put_frame, (const uint8_t* pixels, int width, int height, int pa
     requestAnimationFrame(function() { Module['brask_refresh'] = true; });
 });
 
-// Ends a pass in the page: counts it, holds the loop while the page asks
-// (the pass named by its hold hook, until brask_release is called), then
+// Ends a pass in the page (pass -1: a sleep inside one): counts it, holds
+// the loop while the page asks (the pass named by its hold hook, until
+// brask_release is called), then
 // gives the main thread to the browser for milliseconds; 0 is one turn of
 // its event loop, through a message rather than a timer, which the browser
 // would stretch to 4 ms.
 EM_ASYNC_JS(void, web_end_pass, (int pass, int milliseconds), {
-    Module['brask_passes'] = pass + 1;
-    if (Module['brask_hold'] === pass) {
+    if (pass >= 0) Module['brask_passes'] = pass + 1;
+    if (pass >= 0 && Module['brask_hold'] === pass) {
         await new Promise(function(resolve) {
             Module['brask_held'] = pass;
             Module['brask_release'] = function() {
@@ -93,7 +94,6 @@ EM_ASYNC_JS(void, web_end_pass, (int pass, int milliseconds), {
             };
         });
     }
-    if (Module['brask_measure']) Module['brask_measure']();
     if (milliseconds > 0) {
         await new Promise(function(resolve) { setTimeout(resolve, milliseconds); });
     } else {
