@@ -3,7 +3,8 @@
 
 Each page's first frame equals the headless runner's first frame, pixel for
 pixel; a right click in the game moves the hero (the game's record, read
-out of the page, replays headless to the world hash the page printed); a
+out of the page, replays headless to the world hash the page printed); F12
+and the game's end hand the screenshot and the record over as downloads; a
 paint stroke saved in the map editor survives a reload, and the game page
 plays that map to the same first frame as the headless runner does.
 
@@ -256,7 +257,20 @@ ASYNCIFY_USED = ("(() => { const d = Asyncify.currData; "
                  "return d ? HEAP32[d >> 2] - (d + 12) : 0; })()")
 
 
-def game(browser, base, build, data):
+def downloaded(folder, name, what):
+    """The bytes of a finished download, waited for."""
+    path = os.path.join(folder, name)
+    deadline = time.time() + PAGE_TIMEOUT
+    while not os.path.exists(path):
+        if time.time() > deadline:
+            raise Failure("no download of %s (%s holds %s)" % (what, folder, os.listdir(folder)))
+        time.sleep(0.1)
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def game(browser, base, build, data, downloads):
+    browser.command("Browser.setDownloadBehavior", behavior="allow", downloadPath=downloads)
     browser.open(base + "game.html?--record&/session.txt&hold=0", 800, 600)
     check_first_frame(browser, build, data, "game", (800, 600))
     browser.wait_for("Module.brask_passes > 30", "the game to run")
@@ -268,6 +282,11 @@ def game(browser, base, build, data):
     browser.mouse("mousePressed", 500, 200, "right")
     browser.mouse("mouseReleased", 500, 200, "right")
     time.sleep(1.5)
+    # A screenshot: the picture reaches the user as a download.
+    browser.key("F12", "F12", 123)
+    shot = downloaded(downloads, "brask-0001.png", "the screenshot")
+    if shot[:8] != b"\x89PNG\r\n\x1a\n" or shot[16:24] != (800).to_bytes(4, "big") + (600).to_bytes(4, "big"):
+        raise Failure("the downloaded screenshot is no 800x600 PNG")
     audio = browser.evaluate("Module.brask_audio ? [Module.brask_audio.context.state, "
                              "Module.brask_audio.longestGap, Module.brask_audio.sent] : null")
     browser.key("Escape", "Escape", 27)
@@ -276,7 +295,10 @@ def game(browser, base, build, data):
     record = browser.evaluate("FS.readFile('/session.txt', {encoding: 'utf8'})")
     if " rdown" not in record or " rup" not in record:
         raise Failure("the game's record has no right click:\n" + record)
-    replay = headless(build, data, "game", record)
+    if downloaded(downloads, "session.txt", "the record").decode() != record:
+        raise Failure("the downloaded record differs from the one the page wrote")
+    # In a scratch copy of the data set: the replayed F12 writes a screenshot.
+    replay = headless(build, data, "game", record, ["--scratch"])
     if printed is None or field(replay, "world hash:") != printed:
         raise Failure("the record replays to world hash %s, the page printed %s" % (field(replay, "world hash:"),
                                                                                   printed))
@@ -284,8 +306,8 @@ def game(browser, base, build, data):
     still = headless(build, data, "game", "", ["--passes", passes_run])
     if field(replay, "hero:") == field(still, "hero:"):
         raise Failure("the hero did not move: %s" % field(replay, "hero:"))
-    print("web_pages: game: the right click moved the hero (%s), the record replays to %s" %
-          (field(replay, "hero:"), printed))
+    print("web_pages: game: the right click moved the hero (%s), the record replays to %s; the screenshot and "
+          "the record were downloaded" % (field(replay, "hero:"), printed))
     print("web_pages: game: %.1f passes and %.1f frames a second; audio %s; ASYNCIFY stack in use %d bytes" %
           (passes, frames, audio, stack))
 
@@ -400,7 +422,9 @@ def main():
         shutil.copytree(os.path.join(build, "data"), os.path.join(scratch, "data"))
         browser = Browser(os.path.join(work, "profile"))
         base = "http://127.0.0.1:%d/" % server.server_address[1]
-        game(browser, base, build, build)
+        downloads = os.path.join(work, "downloads")
+        os.mkdir(downloads)
+        game(browser, base, build, build, downloads)
         map_editor(browser, base, build, build, scratch)
         sprite_editor(browser, base, build, build)
         missing_map(browser, base)

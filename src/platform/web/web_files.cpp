@@ -8,6 +8,11 @@
 // shipped ones are copied into /saved, the ones no longer there removed,
 // and /saved written to IndexedDB. So a reload finds every save, and a
 // newer data set still shows through wherever nothing was saved over it.
+//
+// What the program makes for the user to take away, screenshots (F12) and
+// a record of the session (--record), is offered as a download: each new
+// picture in screenshots/ at the present after it is written, the record
+// when it ends.
 #include <emscripten.h>
 
 #include "platform/web/web_state.h"
@@ -22,6 +27,20 @@ EM_JS(void, web_files_setup, (), {
         syncing: false,
         again: false,
         syncs: 0,
+        offered: {},
+    };
+    Module['brask_downloads'] = [];
+    Module['brask_download'] = function(path) {
+        if (!FS.analyzePath(path).exists) return;
+        var link = document.createElement('a');
+        var type = path.endsWith('.png') ? 'image/png' : 'text/plain';
+        link.href = URL.createObjectURL(new Blob([FS.readFile(path)], {type: type}));
+        link.download = path.split('/').pop();
+        document.body.appendChild(link);
+        link.click();
+        link.remove();
+        setTimeout(function() { URL.revokeObjectURL(link.href); }, 60000);
+        Module['brask_downloads'].push(path);
     };
 });
 
@@ -99,6 +118,23 @@ EM_JS(void, web_files_keep, (), {
     else sync();
 });
 
+// Offers the file at path as a download under its own name; the names
+// offered so far are listed in Module.brask_downloads (for a test).
+EM_JS(void, web_files_download, (const char* path), {
+    if (Module['brask_download']) Module['brask_download'](UTF8ToString(path));
+});
+
+// Offers each picture that appeared in screenshots/ since the last call.
+EM_JS(void, web_files_offer_screenshots, (), {
+    var files = Module['brask_files'];
+    if (!files || !FS.analyzePath('screenshots').exists) return;
+    FS.readdir('screenshots').forEach(function(name) {
+        if (!name.endsWith('.png') || files.offered[name]) return;
+        files.offered[name] = true;
+        Module['brask_download']('screenshots/' + name);
+    });
+});
+
 void web_restore_saved_files()
 {
     static bool restored = false;
@@ -109,7 +145,13 @@ void web_restore_saved_files()
     web_files_keep();
 }
 
+void web_offer_download(const char* path)
+{
+    web_files_download(path);
+}
+
 void web_keep_saved_files()
 {
     web_files_keep();
+    web_files_offer_screenshots();
 }

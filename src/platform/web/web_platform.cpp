@@ -427,14 +427,23 @@ bool platform_key_held(held_key key)
     return keys_held[key] || pressed;
 }
 
+// The record's file, offered as a download when the record ends ("" when
+// no record is written).
+static char record_path[512] = "";
+
 bool platform_record_input(const char* path, const char* header)
 {
-    return record_start(path, header);
+    if (!record_start(path, header)) return false;
+    std::snprintf(record_path, sizeof record_path, "%s", path);
+    return true;
 }
 
 void platform_end_record()
 {
     record_finish(static_cast<int32_t>(web_presents));
+    if (record_path[0] == '\0') return;
+    web_offer_download(record_path);
+    record_path[0] = '\0';
 }
 
 // --- Clock and box -------------------------------------------------------------

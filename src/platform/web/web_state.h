@@ -37,8 +37,10 @@ void web_feed_audio();
 // (platform_create_window, once).
 void web_restore_saved_files();
 // Copies what the program saved since the last call into the browser's
-// storage (present, when the core's file change count moved).
+// storage, and offers new screenshots as downloads (present).
 void web_keep_saved_files();
+// Offers the file at path (of the page's file system) as a download.
+void web_offer_download(const char* path);
 
 // Closes the audio context and forgets the gamepad (at shutdown).
 void web_close_devices();
